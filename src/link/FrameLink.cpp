@@ -1,0 +1,127 @@
+#include "FrameLink.h"
+
+#include "Crc8Maxim.h"
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstring>
+
+namespace orvex {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+enum class ReceiveState { Hunting, SecondSync, Length, Command, Payload };
+
+// The receive state machine; one instance lives for one receiveFrame call.
+class FrameAssembler {
+public:
+    enum class Outcome { Incomplete, Good, BadCrc };
+
+    explicit FrameAssembler(Frame& rx) : rx_(rx) {}
+
+    Outcome feed(std::uint8_t byte)
+    {
+        switch (state_) {
+        case ReceiveState::Hunting:
+            if (byte == Frame::kSync1) {
+                rx_[Frame::kSync1Offset] = byte;
+                crc_ = 0;
+                state_ = ReceiveState::SecondSync;
+            }
+            break;
+        case ReceiveState::SecondSync:
+            // A wrong byte here is dropped, not examined as a new first sync byte.
+            if (byte == Frame::kSync2) {
+                rx_[Frame::kSync2Offset] = byte;
+                crc_ = Crc8Maxim::update(crc_, byte);
+                state_ = ReceiveState::Length;
+            } else {
+                state_ = ReceiveState::Hunting;
+            }
+            break;
+        case ReceiveState::Length:
+            rx_[Frame::kLengthOffset] = byte;
+            crc_ = Crc8Maxim::update(crc_, byte);
+            state_ = ReceiveState::Command;
+            break;
+        case ReceiveState::Command:
+            rx_[Frame::kCommandOffset] = byte;
+            crc_ = Crc8Maxim::update(crc_, byte);
+            payloadIndex_ = 0;
+            state_ = ReceiveState::Payload;
+            break;
+        case ReceiveState::Payload:
+            // The length payload bytes, then the CRC byte, which brings a good
+            // frame's running CRC to 0.
+            crc_ = Crc8Maxim::update(crc_, byte);
+            rx_[Frame::kPayloadOffset + payloadIndex_] = byte;
+            ++payloadIndex_;
+            if (payloadIndex_ > rx_.length())
+                return crc_ == 0 ? Outcome::Good : Outcome::BadCrc;
+            break;
+        }
+        return Outcome::Incomplete;
+    }
+
+private:
+    Frame& rx_;
+    ReceiveState state_ = ReceiveState::Hunting;
+    std::uint8_t crc_ = 0;
+    int payloadIndex_ = 0;
+};
+
+int millisecondsUntil(Clock::time_point deadline)
+{
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return static_cast<int>(std::max<long long>(left, 0));
+}
+
+} // namespace
+
+int FrameLink::sendFrame(Frame& tx)
+{
+    const auto wire = tx.seal();
+    return port_.send(wire.data(), static_cast<int>(wire.size()));
+}
+
+bool FrameLink::receiveFrame(Frame& rx)
+{
+    const auto deadline = Clock::now() + std::chrono::milliseconds(receiveTimeoutMs_);
+    for (int i = 0; i < kReceiveClearBytes; ++i)
+        rx[i] = 0;
+
+    FrameAssembler assembler(rx);
+    while (Clock::now() < deadline) {
+        if (port_.bytesAvailable() == 0) {
+            // Sleep in the port until a byte arrives instead of spinning.
+            port_.waitForInput(millisecondsUntil(deadline));
+            continue;
+        }
+        std::uint8_t byte = 0;
+        if (port_.read(&byte, 1) != 1)
+            continue;
+        switch (assembler.feed(byte)) {
+        case FrameAssembler::Outcome::Good:
+            return true;
+        case FrameAssembler::Outcome::BadCrc:
+            return false;
+        case FrameAssembler::Outcome::Incomplete:
+            break;
+        }
+    }
+    return false;
+}
+
+void FrameLink::drainInput()
+{
+    std::array<std::uint8_t, kDrainChunk> scratch{};
+    const auto deadline = Clock::now() + std::chrono::milliseconds(kDrainLimitMs);
+    int drained = 0;
+    while (drained < kDrainLimitBytes && Clock::now() < deadline && port_.bytesAvailable() > 0)
+        drained += port_.read(scratch.data(), kDrainChunk);
+}
+
+} // namespace orvex
