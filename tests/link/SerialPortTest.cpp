@@ -1,0 +1,195 @@
+#include "FrameLink.h"
+#include "PortDeviceName.h"
+#include "SerialPort.h"
+#include "TestPty.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+using namespace orvex;
+using Bytes = std::vector<std::uint8_t>;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int kBaud = 115200;
+
+long long millisecondsSince(Clock::time_point start)
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+double threadCpuSeconds()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+// Bytes written to the master reach the slave's queue after a short while.
+int waitUntilQueued(SerialPort& port, int count)
+{
+    const auto start = Clock::now();
+    while (port.bytesAvailable() < count && millisecondsSince(start) < 1000)
+        port.waitForInput(50);
+    return port.bytesAvailable();
+}
+
+} // namespace
+
+TEST(PortDeviceName, ConfiguredDeviceWinsOverTheDefault)
+{
+    const PortDeviceMap configured{{2, "/dev/ttyUSB0"}, {3, ""}};
+    EXPECT_EQ(portDeviceName(2, configured), "/dev/ttyUSB0");
+    EXPECT_EQ(portDeviceName(1, configured), "/dev/ttyS0");
+    EXPECT_EQ(portDeviceName(3, configured), "/dev/ttyS2") << "an empty entry configures nothing";
+    EXPECT_EQ(portDeviceName(4, {}), "/dev/ttyS3");
+    EXPECT_EQ(portDeviceName(0, configured), "");
+    EXPECT_EQ(portDeviceName(-3, configured), "");
+}
+
+class SerialPortOverPty : public ::testing::Test {
+protected:
+    test::TestPty pty;
+    SerialPort port;
+
+    void openPort() { ASSERT_TRUE(port.openDevice(pty.slavePath(), kBaud)); }
+};
+
+TEST_F(SerialPortOverPty, OpeningAnOpenPortKeepsItAsItIs)
+{
+    openPort();
+    EXPECT_TRUE(port.openDevice(pty.slavePath(), 9600));
+    EXPECT_TRUE(port.isOpen());
+    pty.write({1, 2, 3});
+    EXPECT_EQ(waitUntilQueued(port, 3), 3);
+}
+
+TEST_F(SerialPortOverPty, OpenThroughTheConfiguredPortNumber)
+{
+    port.setDeviceMap({{4, pty.slavePath()}});
+    EXPECT_TRUE(port.open(4, kBaud));
+}
+
+TEST_F(SerialPortOverPty, CloseIsAlwaysTrue)
+{
+    EXPECT_TRUE(port.close());
+    openPort();
+    EXPECT_TRUE(port.close());
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_TRUE(port.close());
+}
+
+TEST_F(SerialPortOverPty, SendWritesEveryByteAndNothingForZero)
+{
+    openPort();
+    const Bytes frame{0xAA, 0x55, 0x00, 0x00, 0x4E};
+    EXPECT_EQ(port.send(nullptr, 0), 0);
+    EXPECT_EQ(port.send(frame.data(), -1), 0);
+    EXPECT_TRUE(pty.readAll(50).empty());
+    EXPECT_EQ(port.send(frame.data(), 5), 5);
+    EXPECT_EQ(pty.readAll(100), frame);
+}
+
+TEST_F(SerialPortOverPty, ReadTakesAtMostMaxAndLeavesTheRest)
+{
+    openPort();
+    std::uint8_t buffer[8]{};
+    EXPECT_EQ(port.read(buffer, 8), 0) << "nothing waiting";
+    pty.write({10, 11, 12, 13, 14});
+    ASSERT_EQ(waitUntilQueued(port, 5), 5);
+    EXPECT_EQ(port.read(buffer, 2), 2);
+    EXPECT_EQ(buffer[0], 10);
+    EXPECT_EQ(buffer[1], 11);
+    EXPECT_EQ(port.bytesAvailable(), 3);
+    EXPECT_EQ(port.read(buffer, 8), 3);
+    EXPECT_EQ(buffer[2], 14);
+}
+
+TEST_F(SerialPortOverPty, ClosedPortTouchesNothing)
+{
+    std::uint8_t buffer[4]{1, 2, 3, 4};
+    EXPECT_EQ(port.send(buffer, 4), 0);
+    EXPECT_EQ(port.bytesAvailable(), 0);
+    EXPECT_EQ(port.read(buffer, 4), 0);
+    EXPECT_FALSE(port.waitForInput(10));
+}
+
+TEST_F(SerialPortOverPty, VanishedDeviceClosesThePort)
+{
+    openPort();
+    pty.closeMaster();
+    const auto start = Clock::now();
+    while (port.isOpen() && millisecondsSince(start) < 1000)
+        port.waitForInput(50);
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_EQ(port.bytesAvailable(), 0);
+}
+
+TEST_F(SerialPortOverPty, DrainEndsWhileTheLineNeverFallsSilent)
+{
+    openPort();
+    std::atomic<bool> streaming = true;
+    std::thread chatter([&] {
+        const Bytes burst(256, 0x5A);
+        while (streaming)
+            pty.write(burst);
+    });
+    waitUntilQueued(port, 1);
+    FrameLink link(port);
+    const auto start = Clock::now();
+    link.drainInput();
+    const auto drainMs = millisecondsSince(start);
+    streaming = false;
+    pty.readAll(0);
+    chatter.join();
+    EXPECT_LT(drainMs, 1000);
+}
+
+TEST_F(SerialPortOverPty, SilentUnitTimesOutAfterFiveSecondsWithoutBurningACore)
+{
+    openPort();
+    FrameLink link(port);
+    Frame rx;
+    const double cpuBefore = threadCpuSeconds();
+    const auto start = Clock::now();
+    EXPECT_FALSE(link.receiveFrame(rx));
+    const auto elapsedMs = millisecondsSince(start);
+    const double cpuSeconds = threadCpuSeconds() - cpuBefore;
+    EXPECT_GE(elapsedMs, 5000);
+    EXPECT_LT(elapsedMs, 5300);
+    const double share = cpuSeconds / (static_cast<double>(elapsedMs) / 1000.0);
+    RecordProperty("cpu_share_percent", std::to_string(share * 100.0));
+    std::printf("receive time-out: %lld ms elapsed, %.1f ms CPU (%.3f%% of a core)\n", elapsedMs, cpuSeconds * 1000.0,
+                share * 100.0);
+    EXPECT_LT(share, 0.05);
+}
+
+TEST(SerialPortOpen, MissingDeviceFailsAtOnce)
+{
+    SerialPort port;
+    const auto start = Clock::now();
+    EXPECT_FALSE(port.openDevice("/nonexistent/orvex-tty", kBaud));
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_LT(millisecondsSince(start), 500);
+    port.setDeviceMap({{1, "/nonexistent/orvex-tty"}});
+    EXPECT_FALSE(port.open(1, kBaud));
+    EXPECT_FALSE(port.open(0, kBaud)) << "port 0 names no device";
+}
+
+TEST(SerialPortOpen, RegularFileIsNoSerialPort)
+{
+    const auto path = std::filesystem::temp_directory_path() / "orvex-not-a-tty.bin";
+    std::ofstream(path) << "plain file";
+    SerialPort port;
+    EXPECT_FALSE(port.openDevice(path.string(), kBaud));
+    EXPECT_FALSE(port.isOpen());
+    std::filesystem::remove(path);
+}
