@@ -1,0 +1,47 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+namespace orvex {
+
+// The hand-over from the window to the worker: a few flags and values, no
+// queue. Each request is a flag that is raised or not.
+//
+// Orders that make it safe without locks: the window writes the value before
+// it raises the flag (release); the worker takes and lowers the flag in one
+// step (acquire) before it reads the value. A request raised while the worker
+// handles an earlier one is therefore never lost.
+class RequestMailbox {
+public:
+    static constexpr std::int32_t kBaudRate = 115200;
+
+    // Window side.
+    void setPortNumber(std::int32_t port) { portNumber_.store(port, std::memory_order_relaxed); }
+    void requestPortChange(std::int32_t port)
+    {
+        setPortNumber(port);
+        reopenPort_.store(1, std::memory_order_release);
+    }
+    void requestRun(std::uint16_t stepSet)
+    {
+        stepSet_.store(stepSet, std::memory_order_relaxed);
+        runRequest_.store(1, std::memory_order_release);
+    }
+
+    // Worker side.
+    bool takeReopenRequest() { return reopenPort_.exchange(0, std::memory_order_acq_rel) != 0; }
+    bool takeRunRequest() { return runRequest_.exchange(0, std::memory_order_acq_rel) != 0; }
+    std::int32_t portNumber() const { return portNumber_.load(std::memory_order_relaxed); }
+    std::int32_t baudRate() const { return baudRate_.load(std::memory_order_relaxed); }
+    std::uint16_t stepSet() const { return stepSet_.load(std::memory_order_relaxed); }
+
+private:
+    std::atomic<std::int32_t> portNumber_{1};
+    std::atomic<std::int32_t> baudRate_{kBaudRate};
+    std::atomic<std::int32_t> reopenPort_{0};
+    std::atomic<std::uint16_t> stepSet_{0};
+    std::atomic<std::int32_t> runRequest_{0};
+};
+
+} // namespace orvex
