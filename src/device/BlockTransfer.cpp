@@ -170,6 +170,8 @@ bool ProgrammerDevice::allocateReadBack()
 
 void ProgrammerDevice::releaseReadBack()
 {
+    // Without data there is nothing ready to save, whatever an earlier read left.
+    readBackReady_ = false;
     readBack_.clear();
     readBack_.shrink_to_fit();
     readBackLength_ = 0;

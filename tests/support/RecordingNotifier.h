@@ -23,23 +23,23 @@ public:
         std::string detail;     // for SaveFailure
     };
 
-    void setRunLamp(LampState state) override { record({Kind::RunLamp, static_cast<int>(state)}); }
-    void setPortLamp(LampState state) override { record({Kind::PortLamp, static_cast<int>(state)}); }
-    void enableControls(bool enabled) override { record({Kind::EnableControls, enabled ? 1 : 0}); }
-    void postRefresh() override { record({Kind::Refresh, 0, 0, texts().snapshot()}); }
-    void setProgressRange(int lower, int upper) override { record({Kind::ProgressRange, lower, upper}); }
-    void setProgressPosition(int position) override { record({Kind::ProgressPosition, position}); }
+    void setRunLamp(LampState state) override { record(Kind::RunLamp, static_cast<int>(state)); }
+    void setPortLamp(LampState state) override { record(Kind::PortLamp, static_cast<int>(state)); }
+    void enableControls(bool enabled) override { record(Kind::EnableControls, enabled ? 1 : 0); }
+    void postRefresh() override { record(Kind::Refresh, 0, 0, texts().snapshot()); }
+    void setProgressRange(int lower, int upper) override { record(Kind::ProgressRange, lower, upper); }
+    void setProgressPosition(int position) override { record(Kind::ProgressPosition, position); }
 
     std::optional<std::string> chooseReadBackFile() override
     {
-        record({Kind::ChooseFile});
+        record(Kind::ChooseFile);
         std::lock_guard lock(mutex_);
         return readBackFileAnswer_;
     }
 
     void reportSaveFailure(const std::string& path, const std::string& reason) override
     {
-        record({Kind::SaveFailure, 0, 0, {}, path + ": " + reason});
+        record(Kind::SaveFailure, 0, 0, {}, path + ": " + reason);
     }
 
     // What chooseReadBackFile answers; no value means the operator cancels.
@@ -90,10 +90,10 @@ public:
     }
 
 private:
-    void record(Event event)
+    void record(Kind kind, int first = 0, int second = 0, WindowTextValues texts = {}, std::string detail = {})
     {
         std::lock_guard lock(mutex_);
-        events_.push_back(std::move(event));
+        events_.push_back(Event{kind, first, second, std::move(texts), std::move(detail)});
     }
 
     template <typename Select>

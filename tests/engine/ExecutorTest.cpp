@@ -1,0 +1,297 @@
+#include "DeviceOnSimulatedUnit.h"
+#include "EngineTexts.h"
+#include "ProcedureExecutor.h"
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <thread>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+using namespace orvex;
+using test::RecordingNotifier;
+using Bytes = std::vector<std::uint8_t>;
+using Kind = RecordingNotifier::Kind;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::uint16_t kAllDeviceSteps =
+    StepBit::Detect | StepBit::Erase | StepBit::TestFF | StepBit::Program | StepBit::Verify | StepBit::Read;
+
+std::uint8_t code(CommandCode c)
+{
+    return static_cast<std::uint8_t>(c);
+}
+
+Bytes fileBytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = saved_;
+        limited.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previousHandler_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*previousHandler_)(int) = nullptr;
+};
+
+} // namespace
+
+class Executor : public test::DeviceOnSimulatedUnit {
+protected:
+    ProcedureExecutor executor{device, notifier};
+    Bytes image;
+    fs::path dir;
+
+    void SetUp() override
+    {
+        DeviceOnSimulatedUnit::SetUp();
+        std::mt19937 rng(42);
+        image.resize(1000);
+        for (auto& b : image)
+            b = static_cast<std::uint8_t>(rng());
+        device.setImage(image.data(), static_cast<int>(image.size()));
+        dir = fs::temp_directory_path() / ("orvex-executor-" + std::to_string(::getpid()));
+        fs::create_directories(dir);
+    }
+
+    void TearDown() override { fs::remove_all(dir); }
+
+    void run(std::uint16_t steps)
+    {
+        executor.setStepSet(steps);
+        executor.setPendingRun(true);
+        executor.runProcedure();
+    }
+
+    std::string mainStatus() const { return notifier.texts().snapshot().mainStatus; }
+
+    std::vector<int> runLamps() const
+    {
+        std::vector<int> lamps;
+        for (const auto& e : notifier.eventsOf(Kind::RunLamp))
+            lamps.push_back(e.first);
+        return lamps;
+    }
+
+    bool askedForFile() const { return !notifier.eventsOf(Kind::ChooseFile).empty(); }
+};
+
+TEST_F(Executor, NothingHappensWithoutAPendingRun)
+{
+    executor.setStepSet(kAllDeviceSteps);
+    executor.runProcedure();
+    EXPECT_TRUE(notifier.events().empty());
+    EXPECT_TRUE(unit.requests().empty());
+}
+
+TEST_F(Executor, EmptyStepSetStillSwitchesPowerOnAndOff)
+{
+    run(0);
+    EXPECT_EQ(receivedCommands(), (Bytes{code(CommandCode::CmdPowerOn), code(CommandCode::CmdPowerOff)}));
+    EXPECT_EQ(runLamps(), (std::vector<int>{3, 2}));
+    EXPECT_TRUE(mainStatus().starts_with("PROGRAM OK. Czas: ")) << mainStatus();
+    const auto events = notifier.events();
+    ASSERT_GE(events.size(), 2u);
+    EXPECT_EQ(events[events.size() - 2].kind, Kind::EnableControls);
+    EXPECT_EQ(events.back().kind, Kind::Refresh);
+    EXPECT_FALSE(askedForFile());
+}
+
+TEST_F(Executor, FullRunProgramsVerifiesAndSavesExactlyTheFlash)
+{
+    const fs::path out = dir / "readback.bin";
+    notifier.answerReadBackFile(out.string());
+    run(kAllDeviceSteps);
+    EXPECT_EQ(runLamps(), (std::vector<int>{3, 2}));
+    EXPECT_TRUE(mainStatus().starts_with("PROGRAM OK. Czas: ")) << mainStatus();
+    EXPECT_FALSE(unit.powered());
+
+    const Bytes saved = fileBytes(out);
+    ASSERT_EQ(saved.size(), 131072u);
+    EXPECT_EQ(saved, unit.flash());
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), saved.begin()));
+}
+
+TEST_F(Executor, StaleInputIsDrainedBeforeTheFirstRequest)
+{
+    // A stray refusal left on the line must not be taken as the power-on reply.
+    server.injectBytes(std::vector<std::uint8_t>{0xAA, 0x55, 0x01, 0x0D, 0x01, 0x00});
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    run(0);
+    EXPECT_TRUE(mainStatus().starts_with("PROGRAM OK")) << mainStatus();
+}
+
+TEST_F(Executor, SaveDialogTimeCountsTowardsTheRun)
+{
+    struct SlowChooser : RecordingNotifier {
+        std::optional<std::string> chooseReadBackFile() override
+        {
+            std::this_thread::sleep_for(std::chrono::milliseconds(400));
+            return std::nullopt;
+        }
+    } slowNotifier;
+    ProgrammerDevice slowDevice(slowNotifier, kShortReceiveTimeoutMs);
+    device.port().close();
+    ASSERT_EQ(slowDevice.reopenSerialDevice(server.devicePath(), 115200), 1);
+    ProcedureExecutor slowExecutor(slowDevice, slowNotifier);
+    slowExecutor.setStepSet(StepBit::Read);
+    slowExecutor.setPendingRun(true);
+    slowExecutor.runProcedure();
+    const std::string status = slowNotifier.texts().snapshot().mainStatus;
+    ASSERT_TRUE(status.starts_with("PROGRAM OK. Czas: ")) << status;
+    EXPECT_GE(std::stod(status.substr(18)), 0.4);
+}
+
+TEST_F(Executor, CancelledOrFailedSaveKeepsTheSuccessLine)
+{
+    notifier.answerReadBackFile(std::nullopt);
+    run(StepBit::Read);
+    EXPECT_TRUE(askedForFile());
+    EXPECT_TRUE(mainStatus().starts_with("PROGRAM OK")) << mainStatus();
+    EXPECT_TRUE(fs::is_empty(dir));
+
+    notifier.clearEvents();
+    notifier.answerReadBackFile((dir / "no-such-dir" / "out.bin").string());
+    run(StepBit::Read);
+    EXPECT_EQ(notifier.eventsOf(Kind::SaveFailure).size(), 1u);
+    EXPECT_TRUE(mainStatus().starts_with("PROGRAM OK")) << mainStatus();
+    EXPECT_EQ(runLamps().back(), 2);
+}
+
+TEST_F(Executor, FailedSaveLeavesTheOldFileWhole)
+{
+    const fs::path out = dir / "keep.bin";
+    std::ofstream(out, std::ios::binary) << "previous dump";
+    notifier.answerReadBackFile(out.string());
+    {
+        // A disk that fills up half way: writes beyond 4 KiB fail, even for root.
+        FileSizeLimit limit(4096);
+        run(StepBit::Read);
+    }
+    EXPECT_EQ(notifier.eventsOf(Kind::SaveFailure).size(), 1u);
+    const Bytes kept = fileBytes(out);
+    EXPECT_EQ(std::string(kept.begin(), kept.end()), "previous dump");
+    EXPECT_TRUE(mainStatus().starts_with("PROGRAM OK")) << mainStatus();
+}
+
+TEST_F(Executor, TwoRunsInARowNeverSaveStaleData)
+{
+    notifier.answerReadBackFile((dir / "first.bin").string());
+    run(StepBit::Read);
+    ASSERT_TRUE(askedForFile());
+
+    notifier.clearEvents();
+    run(StepBit::Detect);
+    EXPECT_FALSE(askedForFile());
+
+    addFault(CommandCode::CmdReadEnd, sim::FaultAction::Refuse, 2, 0x01);
+    run(StepBit::Read);
+    EXPECT_FALSE(askedForFile());
+    EXPECT_EQ(mainStatus(), EngineTexts::kReadFailed);
+}
+
+TEST_F(Executor, FailedPowerOffShowsNoSaveDialog)
+{
+    addFault(CommandCode::CmdPowerOff, sim::FaultAction::Refuse, 1, 0x01);
+    notifier.answerReadBackFile((dir / "never.bin").string());
+    run(StepBit::Read);
+    EXPECT_FALSE(askedForFile());
+    EXPECT_EQ(mainStatus(), EngineTexts::kPowerOffFailed);
+    EXPECT_FALSE(fs::exists(dir / "never.bin"));
+}
+
+struct FailingRow {
+    const char* name;
+    CommandCode faultyCommand;
+    sim::FaultAction action;
+    std::uint8_t value;
+    const char* message;
+    std::vector<std::uint8_t> lastCommands; // the tail of what the unit received
+    bool targetLeftPowered;
+};
+
+void PrintTo(const FailingRow& row, std::ostream* os)
+{
+    *os << row.name;
+}
+
+class ExecutorFailingStep : public Executor, public ::testing::WithParamInterface<FailingRow> {};
+
+TEST_P(ExecutorFailingStep, StopsAtTheFirstFailureWithItsMessage)
+{
+    const FailingRow& row = GetParam();
+    addFault(row.faultyCommand, row.action, 1, row.value);
+    notifier.answerReadBackFile((dir / "never.bin").string());
+    run(kAllDeviceSteps);
+
+    EXPECT_EQ(mainStatus(), row.message);
+    EXPECT_EQ(runLamps(), (std::vector<int>{3, 1}));
+    EXPECT_EQ(notifier.eventsOf(Kind::EnableControls).size(), 1u);
+    EXPECT_EQ(notifier.events().back().kind, Kind::Refresh);
+    EXPECT_FALSE(askedForFile());
+    EXPECT_EQ(unit.powered(), row.targetLeftPowered);
+
+    const Bytes received = receivedCommands();
+    ASSERT_GE(received.size(), row.lastCommands.size());
+    EXPECT_EQ(Bytes(received.end() - static_cast<long>(row.lastCommands.size()), received.end()), row.lastCommands)
+        << "nothing may follow the failing request";
+}
+
+using enum CommandCode;
+using sim::FaultAction;
+
+INSTANTIATE_TEST_SUITE_P(
+    EverySequenceRow, ExecutorFailingStep,
+    ::testing::Values(
+        FailingRow{"Detect", CmdGetVersion, FaultAction::Silent, 0, EngineTexts::kDetectFailed, {0x00}, false},
+        FailingRow{"PowerOn", CmdPowerOn, FaultAction::Refuse, 1, EngineTexts::kPowerOnFailed, {0x00, 0x0D}, false},
+        FailingRow{"Erase", CmdErase, FaultAction::Refuse, 1, EngineTexts::kEraseFailed, {0x0D, 0x07}, true},
+        FailingRow{"BlankTest", CmdBlankTest, FaultAction::Refuse, 1, EngineTexts::kBlankTestFailed, {0x07, 0x08}, true},
+        FailingRow{"Program", CmdProgramBlock, FaultAction::Refuse, 1, EngineTexts::kProgramFailed, {0x04, 0x05}, true},
+        FailingRow{"Verify", CmdVerifyBlock, FaultAction::Refuse, 1, EngineTexts::kVerifyFailed, {0x06, 0x09, 0x0A}, true},
+        FailingRow{"Read", CmdReadBlock, FaultAction::WrongCommand, 0x05, EngineTexts::kReadFailed, {0x0B, 0x01, 0x02}, true},
+        FailingRow{"PowerOff", CmdPowerOff, FaultAction::Refuse, 1, EngineTexts::kPowerOffFailed, {0x03, 0x0E}, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(RunTime, FormatsThreeDecimalsAcrossACounterWrap)
+{
+    EXPECT_EQ(formatRunTime(1000, 13345), "PROGRAM OK. Czas: 12.345 s");
+    EXPECT_EQ(formatRunTime(0xFFFFFF00u, 0x100u), "PROGRAM OK. Czas: 0.512 s");
+    EXPECT_EQ(formatRunTime(7, 7), "PROGRAM OK. Czas: 0.000 s");
+}
+
+TEST_F(Executor, RunTimeIsTakenAtTheStartAndAfterTheLastStep)
+{
+    std::vector<std::uint32_t> ticks{0xFFFFFF00u, 0x100u};
+    ProcedureExecutor timed(device, notifier, [&] {
+        const std::uint32_t t = ticks.front();
+        ticks.erase(ticks.begin());
+        return t;
+    });
+    timed.setPendingRun(true);
+    timed.runProcedure();
+    EXPECT_EQ(mainStatus(), "PROGRAM OK. Czas: 0.512 s");
+    EXPECT_TRUE(ticks.empty());
+}

@@ -1,0 +1,138 @@
+#include "PtyUnitServer.h"
+#include "RecordingNotifier.h"
+#include "RequestMailbox.h"
+#include "SimulatedUnit.h"
+#include "WorkerThread.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+using namespace orvex;
+using test::RecordingNotifier;
+using Kind = RecordingNotifier::Kind;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int kMissingPort = 1;
+constexpr int kUnitPort = 2;
+
+template <typename Condition>
+bool waitUntil(Condition condition, int timeoutMs = 3000)
+{
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!condition()) {
+        if (Clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    return true;
+}
+
+sim::UnitOptions withEraseTime(int ms)
+{
+    sim::UnitOptions options;
+    options.eraseTime = std::chrono::milliseconds(ms);
+    return options;
+}
+
+} // namespace
+
+class Worker : public ::testing::Test {
+protected:
+    sim::SimulatedUnit unit;
+    sim::PtyUnitServer server{unit};
+    RecordingNotifier notifier;
+    ProgrammerDevice device{notifier, 300};
+    ProcedureExecutor executor{device, notifier};
+    RequestMailbox mailbox;
+    WorkerThread worker{device, executor, mailbox};
+
+    void SetUp() override { device.port().setDeviceMap({{kMissingPort, "/nonexistent/orvex"}, {kUnitPort, server.devicePath()}}); }
+
+    void startOn(int port)
+    {
+        mailbox.setPortNumber(port);
+        worker.start();
+    }
+
+    std::size_t count(Kind kind, int value) const
+    {
+        std::size_t n = 0;
+        for (const auto& e : notifier.eventsOf(kind))
+            n += e.first == value ? 1 : 0;
+        return n;
+    }
+
+    bool runsFinished(std::size_t runs) const { return notifier.eventsOf(Kind::EnableControls).size() >= runs; }
+};
+
+TEST_F(Worker, OpensTheMailboxPortFirstAndShowsItOnThePortLamp)
+{
+    startOn(kUnitPort);
+    ASSERT_TRUE(waitUntil([&] { return count(Kind::PortLamp, 2) == 1; }));
+}
+
+TEST_F(Worker, UnopenablePortStaysRedUntilAnotherIsChosen)
+{
+    startOn(kMissingPort);
+    ASSERT_TRUE(waitUntil([&] { return count(Kind::PortLamp, 1) == 1; }));
+    mailbox.requestPortChange(kUnitPort);
+    ASSERT_TRUE(waitUntil([&] { return count(Kind::PortLamp, 2) == 1; }));
+    mailbox.requestPortChange(kUnitPort); // the same port again is reopened too
+    ASSERT_TRUE(waitUntil([&] { return count(Kind::PortLamp, 2) == 2; }));
+}
+
+TEST_F(Worker, RunIsPickedUpWithinAPollAndUsesItsOwnStepSet)
+{
+    startOn(kUnitPort);
+    ASSERT_TRUE(waitUntil([&] { return count(Kind::PortLamp, 2) == 1; }));
+    const auto raised = Clock::now();
+    mailbox.requestRun(StepBit::Detect);
+    ASSERT_TRUE(waitUntil([&] { return count(Kind::RunLamp, 3) == 1; }));
+    const auto pickUpMs = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - raised).count();
+    EXPECT_LE(pickUpMs, 30);
+    ASSERT_TRUE(waitUntil([&] { return runsFinished(1); }));
+    EXPECT_EQ(unit.requests().size(), 3u) << "version, power on, power off";
+}
+
+TEST_F(Worker, RunRequestedDuringARunIsNotLost)
+{
+    sim::SimulatedUnit slowUnit(withEraseTime(150));
+    sim::PtyUnitServer slowServer(slowUnit);
+    device.port().setDeviceMap({{kUnitPort, slowServer.devicePath()}});
+    startOn(kUnitPort);
+    mailbox.requestRun(StepBit::Erase);
+    ASSERT_TRUE(waitUntil([&] { return count(Kind::RunLamp, 3) == 1; }));
+    mailbox.requestRun(0);
+    ASSERT_TRUE(waitUntil([&] { return runsFinished(2); }));
+    EXPECT_EQ(count(Kind::RunLamp, 2), 2u);
+    EXPECT_EQ(slowUnit.requests().size(), 5u) << "on, erase, off; on, off";
+}
+
+TEST_F(Worker, StopWaitsForTheRunUnderWayAndClosesThePort)
+{
+    sim::SimulatedUnit slowUnit(withEraseTime(150));
+    sim::PtyUnitServer slowServer(slowUnit);
+    device.port().setDeviceMap({{kUnitPort, slowServer.devicePath()}});
+    startOn(kUnitPort);
+    mailbox.requestRun(StepBit::Erase);
+    ASSERT_TRUE(waitUntil([&] { return count(Kind::RunLamp, 3) == 1; }));
+    worker.stop();
+    EXPECT_FALSE(worker.isRunning());
+    EXPECT_TRUE(runsFinished(1)) << "the run under way ends before the worker does";
+    EXPECT_EQ(count(Kind::RunLamp, 2), 1u);
+    EXPECT_FALSE(device.port().isOpen());
+}
+
+TEST_F(Worker, IdleWorkerStopsPromptly)
+{
+    startOn(kUnitPort);
+    ASSERT_TRUE(waitUntil([&] { return count(Kind::PortLamp, 2) == 1; }));
+    const auto start = Clock::now();
+    worker.stop();
+    EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count(), 100);
+    EXPECT_FALSE(worker.isRunning());
+}
