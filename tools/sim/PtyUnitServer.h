@@ -1,20 +1,33 @@
 #pragma once
 
+#include "FileDescriptor.h"
+#include "PseudoTerminal.h"
+#include "RequestParser.h"
+#include "SerialLine.h"
 #include "SimulatedUnit.h"
 
+#include <cstdint>
+#include <mutex>
+#include <span>
 #include <string>
+#include <thread>
 
 namespace orvex::sim {
+
+struct PtyUnitServerOptions {
+    int lineRateBps = 0; // 0: no line model; else 8N1 wire time both ways
+};
 
 // Serves a SimulatedUnit on the master side of a pseudo-terminal from a
 // thread of its own. The slave side behaves like the unit's serial port: open
 // it with any serial code, close it, open it again.
 class PtyUnitServer {
 public:
-    struct Options {
-        int lineRateBps = 0; // 0: no line model; else 8N1 wire time both ways
-    };
+    // Declared outside the class: GCC rejects a nested aggregate with default
+    // member initializers as a default argument of the class's own constructor.
+    using Options = PtyUnitServerOptions;
 
+    // Throws std::system_error when no pty can be had.
     explicit PtyUnitServer(SimulatedUnit& unit, Options options = {});
     ~PtyUnitServer(); // stops the thread and closes the pty
     PtyUnitServer(const PtyUnitServer&) = delete;
@@ -23,12 +36,29 @@ public:
     // Path of the slave tty, for example /dev/pts/4.
     const std::string& devicePath() const;
     // Raw bytes written to the line as if the unit had sent them (tests of noise
-    // and of odd frames).
+    // and of odd frames). They are written at once, outside the line model.
     void injectBytes(std::span<const std::uint8_t> bytes);
     void stop();
 
 private:
-    // ... implementation-defined members
+    using Clock = SerialLine::Clock;
+
+    void serve();
+    bool waitForInput();
+    bool serveRequest(Clock::time_point arrival);
+    bool sendReply(std::span<const std::uint8_t> bytes);
+    // Sleeps until deadline; false when stop() came first.
+    bool sleepUntil(Clock::time_point deadline);
+    void writeToLine(std::span<const std::uint8_t> bytes);
+
+    SimulatedUnit& unit_;
+    PseudoTerminal pty_;
+    FileDescriptor stopEvent_;
+    SerialLine inbound_;
+    SerialLine outbound_;
+    RequestParser parser_;
+    std::mutex writeMutex_;
+    std::thread thread_;
 };
 
 } // namespace orvex::sim

@@ -1,13 +1,30 @@
 #pragma once
 
+#include "FlashMemory.h"
+
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <vector>
 
 namespace orvex::sim {
+
+class FaultSchedule;
+
+// Status bytes the unit answers with; every value but Ok is a refusal.
+enum class UnitStatus : std::uint8_t {
+    Ok = 0x00,
+    PowerOff = 0x10,       // the target's programming power is off
+    NoTransfer = 0x11,     // a block or end request without its init
+    BadBlock = 0x12,       // block header, count or length out of range
+    Mismatch = 0x13,       // verify: the flash holds other bytes
+    NotBlank = 0x14,       // blank test: some byte is not 0xFF
+    UnknownCommand = 0x15, // a command code the unit does not know
+};
 
 // What the unit does to one chosen request instead of answering it normally.
 enum class FaultAction {
@@ -48,24 +65,55 @@ struct UnitReply {
 // flash that programming can only clear bits of, a power switch, and the
 // transactions of program, verify and read. Thread-safe, so a test can look at
 // the flash and the request log while a server thread drives the unit.
+// The unit starts with its programming power off, as after plugging it in.
+// Requests are logged and counted for faults whatever their fate; when several
+// fault rules name the same request, the first one added applies.
 class SimulatedUnit {
 public:
     static constexpr int kFlashSize = 131072;
     static constexpr int kBlockSize = 64;
 
     explicit SimulatedUnit(UnitOptions options = {});
+    ~SimulatedUnit();
+    SimulatedUnit(const SimulatedUnit&) = delete;
+    SimulatedUnit& operator=(const SimulatedUnit&) = delete;
 
     UnitReply handleRequest(std::uint8_t command, std::span<const std::uint8_t> payload);
 
     std::vector<std::uint8_t> flash() const;
-    void setFlash(std::span<const std::uint8_t> contents); // the rest stays erased
+    // Loads contents from address 0, the rest erased; bytes beyond the flash are dropped.
+    void setFlash(std::span<const std::uint8_t> contents);
     bool powered() const;
     std::vector<ReceivedRequest> requests() const;
     void clearRequests();
     void addFault(FaultRule rule);
 
 private:
-    // ... implementation-defined members
+    enum class Transfer { None, Program, Verify, Read };
+    enum class Phase { Init, Block, End };
+    struct TransferStep {
+        Transfer transfer;
+        Phase phase;
+    };
+    // A reply frame and the time the unit worked for it.
+    struct Answer;
+
+    static std::optional<TransferStep> findTransferStep(std::uint8_t command);
+    Answer carryOut(std::uint8_t command, std::span<const std::uint8_t> payload);
+    Answer switchPower(std::uint8_t command, bool on);
+    Answer eraseFlash(std::uint8_t command);
+    Answer testBlank(std::uint8_t command);
+    Answer transferStep(std::uint8_t command, const TransferStep& step, std::span<const std::uint8_t> payload);
+    Answer transferBlock(std::uint8_t command, Transfer transfer, std::span<const std::uint8_t> payload);
+    UnitReply deliver(const Answer& answer, const std::optional<FaultRule>& fault) const;
+
+    mutable std::mutex mutex_;
+    UnitOptions options_;
+    FlashMemory flash_;
+    std::unique_ptr<FaultSchedule> faults_;
+    bool powered_ = false;
+    Transfer openTransfer_ = Transfer::None;
+    std::vector<ReceivedRequest> requests_;
 };
 
 } // namespace orvex::sim

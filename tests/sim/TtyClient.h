@@ -1,0 +1,48 @@
+#pragma once
+
+#include "WireFrames.h"
+
+#include <chrono>
+#include <string>
+
+namespace orvex::sim::test {
+
+// The PC's end of the line in its plainest form: a tty opened with POSIX
+// calls, so that the pty tests depend on no serial code of the program.
+class TtyClient {
+public:
+    using Clock = std::chrono::steady_clock;
+    static constexpr std::chrono::milliseconds kReplyTimeout{2000};
+
+    // Opens path and puts it in raw mode unless told to keep the settings the
+    // tty already has.
+    explicit TtyClient(const std::string& path, bool makeRaw = true);
+    ~TtyClient();
+    TtyClient(const TtyClient&) = delete;
+    TtyClient& operator=(const TtyClient&) = delete;
+
+    bool isOpen() const { return fd_ >= 0; }
+    void close();
+
+    void send(std::span<const std::uint8_t> bytes);
+    void sendRequest(CommandCode command, std::span<const std::uint8_t> payload = {});
+    // Bytes that arrive within timeout, stopping early once count are in.
+    std::vector<std::uint8_t> receive(std::size_t count, std::chrono::milliseconds timeout);
+    // One reply frame (noise before it is skipped); nothing on time-out.
+    std::optional<WireReply> receiveReply(std::chrono::milliseconds timeout = kReplyTimeout);
+    std::optional<WireReply> exchange(CommandCode command, std::span<const std::uint8_t> payload = {});
+
+    // When the last byte taken by receive or receiveReply came in, and the first.
+    Clock::time_point firstByteTime() const { return firstByteTime_; }
+    Clock::time_point lastByteTime() const { return lastByteTime_; }
+
+private:
+    bool waitReadable(Clock::time_point deadline) const;
+    void readInto(std::vector<std::uint8_t>& bytes, std::size_t max);
+
+    int fd_ = -1;
+    Clock::time_point firstByteTime_{};
+    Clock::time_point lastByteTime_{};
+};
+
+} // namespace orvex::sim::test
