@@ -95,11 +95,9 @@ bool FrameLink::receiveFrame(Frame& rx)
 
     FrameAssembler assembler(rx);
     while (Clock::now() < deadline) {
-        if (port_.bytesAvailable() == 0) {
-            // Sleep in the port until a byte arrives instead of spinning.
-            port_.waitForInput(millisecondsUntil(deadline));
+        // Sleeps in the port until a byte arrives instead of spinning.
+        if (!port_.waitForInput(millisecondsUntil(deadline)))
             continue;
-        }
         std::uint8_t byte = 0;
         if (port_.read(&byte, 1) != 1)
             continue;

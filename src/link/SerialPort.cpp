@@ -79,7 +79,8 @@ bool SerialPort::stillUsable()
         return false;
     }
     // A timed-out wait leaves TimeoutError behind; it says nothing about the line.
-    port_->clearError();
+    if (port_->error() != QSerialPort::NoError)
+        port_->clearError();
     return true;
 }
 

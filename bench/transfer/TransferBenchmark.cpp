@@ -1,0 +1,94 @@
+// Programs, verifies and reads back a whole 131072-byte image against the
+// simulated unit on a pty, with no line-rate limit, and prints how long the
+// PC side takes per exchange: wall time, and the CPU time of the thread that
+// runs the commands.
+
+#include "ProgrammerDevice.h"
+#include "PtyUnitServer.h"
+#include "SimulatedUnit.h"
+
+#include <QCoreApplication>
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <random>
+
+using namespace orvex;
+
+namespace {
+
+class QuietNotifier : public WorkerNotifier {
+public:
+    void setRunLamp(LampState) override {}
+    void setPortLamp(LampState) override {}
+    void enableControls(bool) override {}
+    void postRefresh() override {}
+    void setProgressRange(int, int) override {}
+    void setProgressPosition(int) override {}
+    std::optional<std::string> chooseReadBackFile() override { return std::nullopt; }
+    void reportSaveFailure(const std::string&, const std::string&) override {}
+};
+
+double threadCpuSeconds()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+struct Phase {
+    const char* name;
+    int (ProgrammerDevice::*operation)();
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    sim::SimulatedUnit unit;
+    sim::PtyUnitServer server(unit);
+    QuietNotifier notifier;
+    ProgrammerDevice device(notifier);
+    if (device.reopenSerialDevice(server.devicePath(), 115200) == 0 || device.powerOn() == 0) {
+        std::fprintf(stderr, "cannot reach the simulated unit\n");
+        return 1;
+    }
+
+    std::vector<std::uint8_t> image(ProgrammerDevice::kFlashSize);
+    std::mt19937 rng(7);
+    for (auto& b : image)
+        b = static_cast<std::uint8_t>(rng());
+    device.setImage(image.data(), static_cast<int>(image.size()));
+
+    // Each transfer: init, 2048 blocks, end.
+    constexpr int kExchangesPerTransfer = ProgrammerDevice::kFlashSize / ProgrammerDevice::kBlockSize + 2;
+    const Phase phases[] = {{"program", &ProgrammerDevice::programFlash},
+                            {"verify", &ProgrammerDevice::verifyFlash},
+                            {"read", &ProgrammerDevice::readFlash}};
+    double totalWall = 0.0;
+    double totalCpu = 0.0;
+    bool allOk = true;
+    for (const Phase& phase : phases) {
+        const double cpuBefore = threadCpuSeconds();
+        const auto start = std::chrono::steady_clock::now();
+        const int result = (device.*phase.operation)();
+        const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const double cpu = threadCpuSeconds() - cpuBefore;
+        allOk = allOk && result == 1;
+        totalWall += wall;
+        totalCpu += cpu;
+        std::printf("%-8s %s  %7.3f s wall  %6.1f us wall/exchange  %6.1f us PC CPU/exchange\n", phase.name,
+                    result == 1 ? "ok    " : "FAILED", wall, wall * 1e6 / kExchangesPerTransfer,
+                    cpu * 1e6 / kExchangesPerTransfer);
+    }
+    const bool sameBytes = device.readBackLength() == ProgrammerDevice::kFlashSize
+        && std::equal(image.begin(), image.end(), device.readBackData().begin());
+    const int exchanges = 3 * kExchangesPerTransfer;
+    std::printf("total    %7.3f s wall for %d exchanges: %.1f us wall/exchange, %.1f us PC CPU/exchange; "
+                "read-back %s\n",
+                totalWall, exchanges, totalWall * 1e6 / exchanges, totalCpu * 1e6 / exchanges,
+                sameBytes ? "matches" : "DIFFERS");
+    return allOk && sameBytes ? 0 : 1;
+}
