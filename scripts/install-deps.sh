@@ -9,7 +9,6 @@ packages=(
   libgtest-dev googletest
   clang libclang-rt-14-dev
   srecord
-  xvfb xauth
 )
 
 missing=()

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds with warnings as errors, runs every test
+# (the display-less ones under Qt's offscreen platform), then the fuzzers.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+bash scripts/build.sh
+export QT_QPA_PLATFORM=offscreen
+(cd "${BUILD_DIR:-build}" && ctest --output-on-failure --timeout 300)
+bash scripts/fuzz.sh

@@ -1,0 +1,74 @@
+#include "CliRun.h"
+
+#include "ConsoleNotifier.h"
+#include "FirmwareImage.h"
+#include "PortArgument.h"
+#include "ProcedureExecutor.h"
+#include "ProcedureSettings.h"
+#include "ProgramDirectory.h"
+#include "ProgrammerDevice.h"
+#include "RequestMailbox.h"
+#include "SettingsFile.h"
+#include "SettingsPaths.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+namespace orvex::cli {
+
+namespace {
+
+// The "COM<n> DEVICE" keys of the config.cfg beside the program, if there is
+// one. The file is only read: a command-line run changes no settings.
+PortDeviceMap configuredPortDevices()
+{
+    deriveProgramDirectory();
+    const std::string path = configFilePath();
+    if (!std::filesystem::exists(path))
+        return {};
+    SettingsFile file;
+    if (!file.open(path))
+        return {};
+    return portDevicesFromFile(file);
+}
+
+bool canOpenForReading(const std::string& path)
+{
+    return std::ifstream(path, std::ios::binary).is_open();
+}
+
+} // namespace
+
+int runCli(const CliOptions& options)
+{
+    FirmwareImage image;
+    if (options.firmwareFile) {
+        if (!canOpenForReading(*options.firmwareFile)) {
+            std::fprintf(stderr, "orvex-cli: cannot open firmware file %s\n", options.firmwareFile->c_str());
+            return kExitUsage;
+        }
+        image.load(*options.firmwareFile);
+    }
+
+    ConsoleNotifier notifier(stdout, stderr, options.readBackFile);
+    ProgrammerDevice device(notifier);
+    device.setImage(image.dataBytes().data(), image.dataSize());
+    const std::string devicePath = resolvePortDevice(options.port, configuredPortDevices());
+    if (device.reopenSerialDevice(devicePath, RequestMailbox::kBaudRate) == 0) {
+        std::fprintf(stderr, "orvex-cli: cannot open serial port %s (%s)\n", options.port.c_str(), devicePath.c_str());
+        return kExitProcedureFailed;
+    }
+
+    ProcedureExecutor executor(device, notifier);
+    executor.setStepSet(options.stepSet);
+    executor.setPendingRun(true);
+    executor.runProcedure();
+    device.port().close();
+
+    if (!notifier.runSucceeded())
+        return kExitProcedureFailed;
+    return notifier.saveFailed() ? kExitReadBackNotWritten : kExitSuccess;
+}
+
+} // namespace orvex::cli

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "PortDeviceName.h"
+
+#include <string>
+
+namespace orvex::cli {
+
+// The device behind a --port value: "COM1" to "COM4" (any case) go through
+// the same mapping as the window's port choice; anything else is taken as a
+// device path.
+std::string resolvePortDevice(const std::string& port, const PortDeviceMap& configured);
+
+} // namespace orvex::cli
