@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace orvex {
+
+// A file opened for reading and writing that no second open can share, in
+// this process or another, until it is closed. On Windows the open itself
+// denies sharing; elsewhere an exclusive flock() on the open descriptor does,
+// so every opener must go through this class.
+class ExclusiveFile {
+public:
+    ExclusiveFile() = default;
+    ~ExclusiveFile();
+    ExclusiveFile(const ExclusiveFile&) = delete;
+    ExclusiveFile& operator=(const ExclusiveFile&) = delete;
+
+    // Creates a missing file, never truncates one. False when the file cannot
+    // be opened or created, or someone else holds it; the object stays closed.
+    bool open(const std::string& path);
+    bool isOpen() const { return descriptor_ >= 0; }
+    void close();
+
+    // The whole content; false on a read error or when closed.
+    bool readAll(std::string& content);
+    // Makes content the whole of the file; false on a write error or when closed.
+    bool replaceContent(std::string_view content);
+    // Pushes what was written down to the disk.
+    bool flush();
+
+private:
+    int descriptor_ = -1;
+};
+
+} // namespace orvex

@@ -1,0 +1,133 @@
+#include "SettingsFile.h"
+
+#include "NumberText.h"
+#include "SettingsText.h"
+
+#include <utility>
+
+namespace orvex {
+
+namespace {
+
+OpenFailureHandler& openFailureHandler()
+{
+    static OpenFailureHandler handler;
+    return handler;
+}
+
+} // namespace
+
+void setOpenFailureHandler(OpenFailureHandler handler)
+{
+    openFailureHandler() = std::move(handler);
+}
+
+bool SettingsFile::open(const std::string& path)
+{
+    // A file that cannot be read is not opened at all: writing back lines
+    // that were never read would wipe it.
+    if (file_.open(path) && load())
+        return true;
+    file_.close();
+    if (openFailureHandler())
+        openFailureHandler()(path);
+    return false;
+}
+
+bool SettingsFile::load()
+{
+    std::string content;
+    if (!file_.readAll(content))
+        return false;
+    lines_ = splitLines(content);
+    return true;
+}
+
+int SettingsFile::findKey(const std::string& key) const
+{
+    const std::string_view wanted = trimmed(key);
+    for (std::size_t index = 0; index < lines_.size(); ++index) {
+        if (sameKey(keyOf(lines_[index]), wanted))
+            return static_cast<int>(index);
+    }
+    return -1;
+}
+
+std::string SettingsFile::keyAt(int index) const
+{
+    if (index < 0 || static_cast<std::size_t>(index) >= lines_.size())
+        return {};
+    return std::string(keyOf(lines_[static_cast<std::size_t>(index)]));
+}
+
+std::string SettingsFile::getString(const std::string& key) const
+{
+    const int index = findKey(key);
+    return index < 0 ? std::string{} : std::string(valueOf(lines_[static_cast<std::size_t>(index)]));
+}
+
+std::int32_t SettingsFile::getInt(const std::string& key) const
+{
+    return parseInt32(getString(key));
+}
+
+std::uint32_t SettingsFile::getUInt(const std::string& key) const
+{
+    return parseUInt32(getString(key));
+}
+
+double SettingsFile::getDouble(const std::string& key) const
+{
+    return parseDouble(getString(key));
+}
+
+void SettingsFile::setString(const std::string& key, const std::string& value)
+{
+    std::string line = key + "=" + value;
+    const int index = findKey(key);
+    if (index < 0)
+        lines_.push_back(std::move(line));
+    else
+        lines_[static_cast<std::size_t>(index)] = std::move(line);
+}
+
+void SettingsFile::setInt(const std::string& key, std::int32_t value)
+{
+    setString(key, std::to_string(value));
+}
+
+void SettingsFile::setUInt(const std::string& key, std::uint32_t value)
+{
+    setString(key, std::to_string(value));
+}
+
+void SettingsFile::setDouble(const std::string& key, double value)
+{
+    setString(key, formatDouble(value));
+}
+
+void SettingsFile::removeKey(const std::string& key)
+{
+    const int index = findKey(key);
+    if (index >= 0)
+        lines_.erase(lines_.begin() + index);
+}
+
+bool SettingsFile::save()
+{
+    return file_.replaceContent(joinLines(lines_));
+}
+
+bool SettingsFile::saveAndFlush()
+{
+    return save() && file_.flush();
+}
+
+bool SettingsFile::saveAndClose()
+{
+    const bool saved = saveAndFlush();
+    file_.close();
+    return saved;
+}
+
+} // namespace orvex

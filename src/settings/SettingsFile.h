@@ -1,0 +1,72 @@
+#pragma once
+
+#include "ExclusiveFile.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace orvex {
+
+// What the operator is told when a settings file cannot be opened.
+inline constexpr char kOpenFailureMessage[] = "Nie można otworzyć pliku z konfiguracją!!!";
+
+// Called with the path each time SettingsFile::open fails. The window installs
+// one that shows kOpenFailureMessage in a message box; none is installed by
+// default, as this library has no user interface. Window thread only.
+using OpenFailureHandler = std::function<void(const std::string& path)>;
+void setOpenFailureHandler(OpenFailureHandler handler);
+
+// A small key=value text file (see SettingsText.h), held in memory as its list
+// of lines in file order. The file is held exclusively from open() to
+// saveAndClose() or destruction; the lines outlive it, and the next open()
+// replaces them with the file's. Reading and changing values touches memory
+// only; nothing reaches the file before a save.
+class SettingsFile {
+public:
+    SettingsFile() = default;
+    explicit SettingsFile(const std::string& path) { open(path); }
+    SettingsFile(const SettingsFile&) = delete;
+    SettingsFile& operator=(const SettingsFile&) = delete;
+
+    // Creates a missing file, never truncates one, and loads its lines. On
+    // failure reports through the open-failure handler, keeps the lines it had
+    // and stays closed, so the saves that follow write nothing.
+    bool open(const std::string& path);
+    bool isOpen() const { return file_.isOpen(); }
+
+    // Index of the first line whose key matches the trimmed key, or -1.
+    int findKey(const std::string& key) const;
+    // The key of the line at index; empty when there is no such line.
+    std::string keyAt(int index) const;
+    const std::vector<std::string>& lines() const { return lines_; }
+
+    // A missing key reads as the empty string or 0.
+    std::string getString(const std::string& key) const;
+    std::int32_t getInt(const std::string& key) const;
+    std::uint32_t getUInt(const std::string& key) const;
+    double getDouble(const std::string& key) const;
+
+    // Replaces the first line with that key in place, or appends one; the key
+    // is written as given.
+    void setString(const std::string& key, const std::string& value);
+    void setInt(const std::string& key, std::int32_t value);
+    void setUInt(const std::string& key, std::uint32_t value);
+    void setDouble(const std::string& key, double value);
+    void removeKey(const std::string& key);
+    void clear() { lines_.clear(); }
+
+    // Each returns false, writing nothing, when the file is not open.
+    bool save();
+    bool saveAndFlush();
+    bool saveAndClose();
+
+private:
+    bool load();
+
+    std::vector<std::string> lines_;
+    ExclusiveFile file_;
+};
+
+} // namespace orvex

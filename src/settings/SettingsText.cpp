@@ -1,0 +1,80 @@
+#include "SettingsText.h"
+
+#include <algorithm>
+
+namespace orvex {
+
+namespace {
+
+constexpr std::string_view kLineEnd = "\n\r";
+
+char lowerAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string readLine(std::string_view raw)
+{
+    return std::string(trimmed(trimmed(raw).substr(0, kMaxLineLength)));
+}
+
+} // namespace
+
+bool isWhiteSpace(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+std::string_view trimmed(std::string_view text)
+{
+    while (!text.empty() && isWhiteSpace(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isWhiteSpace(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+std::string_view keyOf(std::string_view line)
+{
+    const std::size_t equals = line.find('=');
+    return equals == std::string_view::npos ? std::string_view{} : trimmed(line.substr(0, equals));
+}
+
+std::string_view valueOf(std::string_view line)
+{
+    const std::size_t equals = line.find('=');
+    return equals == std::string_view::npos ? std::string_view{} : line.substr(equals + 1);
+}
+
+bool sameKey(std::string_view a, std::string_view b)
+{
+    return std::ranges::equal(a, b, [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
+}
+
+std::vector<std::string> splitLines(std::string_view content)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t lf = content.find('\n'); lf != std::string_view::npos; lf = content.find('\n', start)) {
+        lines.push_back(readLine(content.substr(start, lf - start)));
+        start = lf + 1;
+    }
+    if (start < content.size())
+        lines.push_back(readLine(content.substr(start)));
+    return lines;
+}
+
+std::string joinLines(const std::vector<std::string>& lines)
+{
+    std::string content;
+    for (const std::string& line : lines) {
+        const std::string_view text = trimmed(line);
+        if (text.empty())
+            continue;
+        content.append(text);
+        content.append(kLineEnd);
+    }
+    return content;
+}
+
+} // namespace orvex

@@ -1,0 +1,240 @@
+#include "SettingsFile.h"
+#include "TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+
+namespace orvex {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class SettingsFileTest : public testing::Test {
+protected:
+    void TearDown() override { setOpenFailureHandler(nullptr); }
+
+    // Opens file on a settings file that holds exactly these bytes.
+    void openWith(SettingsFile& file, const std::string& bytes)
+    {
+        test::TestFiles::write(path, bytes);
+        ASSERT_TRUE(file.open(path));
+    }
+
+    std::string savedBytes(SettingsFile& file)
+    {
+        EXPECT_TRUE(file.saveAndClose());
+        return test::TestFiles::read(path);
+    }
+
+    test::TestFiles files;
+    std::string path = files.path("test.cfg");
+};
+
+TEST_F(SettingsFileTest, MissingFileIsCreatedEmptyAndAnEmptyListWritesZeroBytes)
+{
+    SettingsFile file;
+    ASSERT_TRUE(file.open(path));
+    EXPECT_TRUE(std::filesystem::is_regular_file(path));
+    EXPECT_TRUE(file.lines().empty());
+    EXPECT_EQ(savedBytes(file), "");
+}
+
+TEST_F(SettingsFileTest, OpeningAndClosingWithoutSaveLeavesTheFileAlone)
+{
+    const std::string bytes = "a=1\r\nb = 2 \r\n";
+    {
+        SettingsFile file;
+        openWith(file, bytes);
+    }
+    EXPECT_EQ(test::TestFiles::read(path), bytes);
+}
+
+TEST_F(SettingsFileTest, KeysIgnoreSurroundingBlanksAndLetterCaseButValuesKeepLeadingBlanks)
+{
+    SettingsFile file;
+    openWith(file, " \tBaud Rate = 115200 \t\r\n");
+    EXPECT_EQ(file.lines(), Lines({"Baud Rate = 115200"}));
+    EXPECT_EQ(file.findKey("  baud RATE\t"), 0);
+    EXPECT_EQ(file.keyAt(0), "Baud Rate");
+    EXPECT_EQ(file.getString("BAUD RATE"), " 115200");
+    EXPECT_EQ(file.getInt("baud rate"), 115200);
+    EXPECT_EQ(file.findKey("BaudRate"), -1);
+}
+
+TEST_F(SettingsFileTest, OnlyTheFirstEqualsSignSeparatesKeyFromValue)
+{
+    SettingsFile file;
+    openWith(file, "expr=a=b==c\n");
+    EXPECT_EQ(file.getString("expr"), "a=b==c");
+    EXPECT_EQ(file.findKey("expr=a"), -1);
+}
+
+TEST_F(SettingsFileTest, LineWithoutEqualsHasTheEmptyKeyAndIsWrittenBackTrimmed)
+{
+    SettingsFile file;
+    openWith(file, "  just a note \nkey=1\n");
+    EXPECT_EQ(file.findKey("just a note"), -1);
+    EXPECT_EQ(file.findKey(""), 0);
+    EXPECT_EQ(file.keyAt(0), "");
+    EXPECT_EQ(file.getString("key"), "1");
+    EXPECT_EQ(savedBytes(file), "just a note\n\rkey=1\n\r");
+}
+
+TEST_F(SettingsFileTest, RepeatedKeyActsOnTheFirstLineOnly)
+{
+    SettingsFile file;
+    openWith(file, "k=1\nk=2\nk=3\n");
+    EXPECT_EQ(file.getInt("k"), 1);
+    file.setString("K", "9");
+    EXPECT_EQ(file.lines(), Lines({"K=9", "k=2", "k=3"}));
+    file.removeKey("k");
+    EXPECT_EQ(file.getInt("k"), 2);
+    EXPECT_EQ(savedBytes(file), "k=2\n\rk=3\n\r");
+}
+
+TEST_F(SettingsFileTest, LineEndsOfEitherOrderLoadTheSameLinesAndAreWrittenLfCr)
+{
+    SettingsFile crLf;
+    openWith(crLf, "a=1\r\nb=2\r\n");
+    EXPECT_EQ(crLf.lines(), Lines({"a=1", "b=2"}));
+    EXPECT_EQ(savedBytes(crLf), "a=1\n\rb=2\n\r");
+
+    SettingsFile lfCr;
+    openWith(lfCr, "a=1\n\rb=2\n\r");
+    // The CR after the last LF forms a final line that trims to nothing.
+    EXPECT_EQ(lfCr.lines(), Lines({"a=1", "b=2", ""}));
+}
+
+TEST_F(SettingsFileTest, EmptyLinesLoadAsEntriesAndAreDroppedBySave)
+{
+    SettingsFile file;
+    openWith(file, "a=1\n\n \t\nb=2");
+    EXPECT_EQ(file.lines(), Lines({"a=1", "", "", "b=2"}));
+    EXPECT_EQ(savedBytes(file), "a=1\n\rb=2\n\r");
+}
+
+TEST_F(SettingsFileTest, NewKeyIsAppendedAfterTheTrailingEmptyEntryAndSavedLast)
+{
+    SettingsFile file;
+    openWith(file, "a=1\n\r");
+    file.setString("b", " two");
+    EXPECT_EQ(file.lines(), Lines({"a=1", "", "b= two"}));
+    EXPECT_EQ(savedBytes(file), "a=1\n\rb= two\n\r");
+}
+
+TEST_F(SettingsFileTest, KeyAtOutsideTheListIsEmpty)
+{
+    SettingsFile file;
+    openWith(file, "a=1\n");
+    EXPECT_EQ(file.keyAt(0), "a");
+    EXPECT_EQ(file.keyAt(1), "");
+    EXPECT_EQ(file.keyAt(-1), "");
+}
+
+TEST_F(SettingsFileTest, NumbersAreWrittenInCFormats)
+{
+    SettingsFile file;
+    ASSERT_TRUE(file.open(path));
+    file.setInt("int", -42);
+    file.setUInt("uint", 4294967295u);
+    file.setDouble("double", 2.5);
+    file.setDouble("negative", -0.0000004);
+    file.setDouble("large", 1e20);
+    EXPECT_EQ(savedBytes(file),
+              "int=-42\n\ruint=4294967295\n\rdouble=2.500000\n\rnegative=-0.000000\n\rlarge=100000000000000000000.000000\n\r");
+}
+
+TEST_F(SettingsFileTest, NumericGettersReadTheLeadingNumberOfAValue)
+{
+    SettingsFile file;
+    openWith(file, "mixed=12abc\nwords=abc\nspaced= \t-7\nplus=+5\nhuge=99999999999\nminushuge=-99999999999\n"
+                   "minus=-5\nsigned=-2.5e3x\nfraction=.5\ninfinite=inf\nhex=0x10\ndot=.\nbig=1e999\n");
+    EXPECT_EQ(file.getInt("mixed"), 12);
+    EXPECT_EQ(file.getInt("words"), 0);
+    EXPECT_EQ(file.getInt("missing"), 0);
+    EXPECT_EQ(file.getInt("spaced"), -7);
+    EXPECT_EQ(file.getInt("plus"), 5);
+    EXPECT_EQ(file.getInt("huge"), 2147483647);
+    EXPECT_EQ(file.getInt("minushuge"), -2147483647 - 1);
+
+    EXPECT_EQ(file.getUInt("minus"), 4294967291u);
+    EXPECT_EQ(file.getUInt("huge"), 4294967295u);
+    EXPECT_EQ(file.getUInt("minushuge"), 4294967295u);
+    EXPECT_EQ(file.getUInt("words"), 0u);
+
+    EXPECT_EQ(file.getDouble("signed"), -2500.0);
+    EXPECT_EQ(file.getDouble("fraction"), 0.5);
+    EXPECT_EQ(file.getDouble("spaced"), -7.0);
+    EXPECT_EQ(file.getDouble("infinite"), 0.0);
+    EXPECT_EQ(file.getDouble("hex"), 0.0);
+    EXPECT_EQ(file.getDouble("dot"), 0.0);
+    EXPECT_TRUE(std::isinf(file.getDouble("big")));
+}
+
+TEST_F(SettingsFileTest, LongLineIsCutAndTheNextLineIsUntouched)
+{
+    SettingsFile file;
+    openWith(file, "path=" + std::string(1500, 'x') + "\nnext=1\n");
+    ASSERT_EQ(file.lines().size(), 2u);
+    EXPECT_EQ(file.lines()[0], "path=" + std::string(994, 'x'));
+    EXPECT_EQ(file.getInt("next"), 1);
+}
+
+TEST_F(SettingsFileTest, LineOfTheLongestLengthSurvivesASaveAndReload)
+{
+    const std::string longest = "k=" + std::string(997, 'v');
+    SettingsFile file;
+    openWith(file, "first=1\n");
+    file.setString("k", std::string(997, 'v'));
+    ASSERT_TRUE(file.saveAndClose());
+    ASSERT_TRUE(file.open(path));
+    EXPECT_EQ(file.lines(), Lines({"first=1", longest, ""}));
+}
+
+TEST_F(SettingsFileTest, ReopeningDiscardsChangesThatWereNotSaved)
+{
+    SettingsFile file;
+    openWith(file, "a=1\n");
+    ASSERT_TRUE(file.saveAndClose());
+    file.setString("a", "2");
+    EXPECT_EQ(file.getInt("a"), 2);
+    ASSERT_TRUE(file.open(path));
+    EXPECT_EQ(file.getInt("a"), 1);
+}
+
+TEST_F(SettingsFileTest, HandWrittenFileChangesOnlyInTheLinesTouched)
+{
+    SettingsFile file;
+    openWith(file, " Alpha = one \r\n\r\nbeta=2=3\r\n\tnote\r\nALPHA=second\r\ncount = 3\r\n");
+    file.setInt("alpha", 5);
+    file.setString("gamma", "new");
+    file.removeKey("COUNT");
+    EXPECT_EQ(savedBytes(file), "alpha=5\n\rbeta=2=3\n\rnote\n\rALPHA=second\n\rgamma=new\n\r");
+}
+
+TEST_F(SettingsFileTest, FailedOpenReportsKeepsTheLinesAndWritesNothing)
+{
+    std::vector<std::string> reported;
+    setOpenFailureHandler([&](const std::string& failedPath) { reported.push_back(failedPath); });
+    SettingsFile file;
+    openWith(file, "a=1\n");
+    ASSERT_TRUE(file.saveAndClose());
+
+    const std::string directoryPath = files.path("a directory");
+    std::filesystem::create_directory(directoryPath);
+    EXPECT_FALSE(file.open(directoryPath));
+    EXPECT_EQ(reported, std::vector<std::string>({directoryPath}));
+    EXPECT_EQ(file.getInt("a"), 1);
+
+    file.setString("a", "2");
+    EXPECT_FALSE(file.save());
+    EXPECT_FALSE(file.saveAndFlush());
+    EXPECT_FALSE(file.saveAndClose());
+    EXPECT_TRUE(std::filesystem::is_empty(directoryPath));
+    EXPECT_EQ(test::TestFiles::read(path), "a=1\n\r");
+}
+
+} // namespace
+} // namespace orvex
