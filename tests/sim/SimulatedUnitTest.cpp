@@ -38,6 +38,16 @@ TEST(SimulatedUnitTest, StartsUnpoweredAndSwitchesPowerBothWays)
     EXPECT_FALSE(driver.unit.powered());
 }
 
+TEST(SimulatedUnitTest, CanStartPoweredForToolsThatSkipThePowerOn)
+{
+    UnitOptions options;
+    options.poweredAtStart = true;
+    UnitDriver driver(options);
+
+    EXPECT_TRUE(driver.unit.powered());
+    EXPECT_EQ(driver.status(Cmd::CmdErase), 0);
+}
+
 TEST(SimulatedUnitTest, RefusesEveryTargetRequestWhilePowerIsOffAndLeavesTheFlashAlone)
 {
     UnitDriver driver;

@@ -1,7 +1,6 @@
 #include "SimulatedUnit.h"
 
 #include "BlockRequest.h"
-#include "FaultSchedule.h"
 #include "ReplyFrames.h"
 
 #include <algorithm>
@@ -13,11 +12,6 @@ namespace {
 constexpr std::uint8_t code(CommandCode command)
 {
     return static_cast<std::uint8_t>(command);
-}
-
-constexpr std::uint8_t code(UnitStatus status)
-{
-    return static_cast<std::uint8_t>(status);
 }
 
 constexpr std::uint8_t kUnusedCommand = 0x0C;
@@ -42,20 +36,26 @@ struct SimulatedUnit::Answer {
     std::chrono::milliseconds workTime{0};
 };
 
-SimulatedUnit::SimulatedUnit(UnitOptions options)
-    : options_(std::move(options)), flash_(kFlashSize), faults_(std::make_unique<FaultSchedule>())
+SimulatedUnit::Answer SimulatedUnit::statusAnswer(std::uint8_t command, UnitStatus status,
+                                                  std::chrono::milliseconds workTime)
 {
-    for (const FaultRule& rule : options_.faults)
-        faults_->add(rule);
+    return {statusFrame(command, static_cast<std::uint8_t>(status)), workTime};
 }
 
-SimulatedUnit::~SimulatedUnit() = default;
+SimulatedUnit::SimulatedUnit(UnitOptions options)
+    : options_(std::move(options)),
+      flash_(kFlashSize),
+      powered_(options_.poweredAtStart)
+{
+    for (const FaultRule& rule : options_.faults)
+        faults_.add(rule);
+}
 
 UnitReply SimulatedUnit::handleRequest(std::uint8_t command, std::span<const std::uint8_t> payload)
 {
     std::lock_guard lock(mutex_);
     requests_.push_back({command, {payload.begin(), payload.end()}});
-    const auto fault = faults_->next(command);
+    const auto fault = faults_.next(command);
     // A refused request is not carried out at all; every other fault strikes
     // after the work is done.
     if (fault && fault->action == FaultAction::Refuse)
@@ -66,9 +66,9 @@ UnitReply SimulatedUnit::handleRequest(std::uint8_t command, std::span<const std
 SimulatedUnit::Answer SimulatedUnit::carryOut(std::uint8_t command, std::span<const std::uint8_t> payload)
 {
     if (!isKnownCommand(command))
-        return {statusFrame(command, code(UnitStatus::UnknownCommand))};
+        return statusAnswer(command, UnitStatus::UnknownCommand);
     if (needsTargetPower(command) && !powered_)
-        return {statusFrame(command, code(UnitStatus::PowerOff))};
+        return statusAnswer(command, UnitStatus::PowerOff);
 
     switch (static_cast<CommandCode>(command)) {
     case CommandCode::CmdGetVersion:
@@ -91,19 +91,19 @@ SimulatedUnit::Answer SimulatedUnit::switchPower(std::uint8_t command, bool on)
     powered_ = on;
     // Power loss ends any transfer: the target forgets it was being written.
     openTransfer_ = Transfer::None;
-    return {statusFrame(command, code(UnitStatus::Ok))};
+    return statusAnswer(command, UnitStatus::Ok);
 }
 
 SimulatedUnit::Answer SimulatedUnit::eraseFlash(std::uint8_t command)
 {
     flash_.erase();
-    return {statusFrame(command, code(UnitStatus::Ok)), options_.eraseTime};
+    return statusAnswer(command, UnitStatus::Ok, options_.eraseTime);
 }
 
 SimulatedUnit::Answer SimulatedUnit::testBlank(std::uint8_t command)
 {
     const auto status = flash_.isBlank() ? UnitStatus::Ok : UnitStatus::NotBlank;
-    return {statusFrame(command, code(status)), options_.eraseTime};
+    return statusAnswer(command, status, options_.eraseTime);
 }
 
 std::optional<SimulatedUnit::TransferStep> SimulatedUnit::findTransferStep(std::uint8_t command)
@@ -135,13 +135,13 @@ SimulatedUnit::Answer SimulatedUnit::transferStep(std::uint8_t command, const Tr
     // its end request and begins the next run with a new init.
     if (step.phase == Phase::Init) {
         openTransfer_ = step.transfer;
-        return {statusFrame(command, code(UnitStatus::Ok))};
+        return statusAnswer(command, UnitStatus::Ok);
     }
     if (openTransfer_ != step.transfer)
-        return {statusFrame(command, code(UnitStatus::NoTransfer))};
+        return statusAnswer(command, UnitStatus::NoTransfer);
     if (step.phase == Phase::End) {
         openTransfer_ = Transfer::None;
-        return {statusFrame(command, code(UnitStatus::Ok))};
+        return statusAnswer(command, UnitStatus::Ok);
     }
     return transferBlock(command, step.transfer, payload);
 }
@@ -152,15 +152,15 @@ SimulatedUnit::Answer SimulatedUnit::transferBlock(std::uint8_t command, Transfe
     const auto block = transfer == Transfer::Read ? parseReadBlock(payload, kFlashSize)
                                                   : parseDataBlock(payload, kFlashSize);
     if (!block)
-        return {statusFrame(command, code(UnitStatus::BadBlock))};
+        return statusAnswer(command, UnitStatus::BadBlock);
 
     switch (transfer) {
     case Transfer::Program:
         flash_.program(block->address, block->data);
-        return {statusFrame(command, code(UnitStatus::Ok)), options_.blockTime};
+        return statusAnswer(command, UnitStatus::Ok, options_.blockTime);
     case Transfer::Verify: {
         const auto status = flash_.holds(block->address, block->data) ? UnitStatus::Ok : UnitStatus::Mismatch;
-        return {statusFrame(command, code(status)), options_.blockTime};
+        return statusAnswer(command, status, options_.blockTime);
     }
     default:
         return {readBlockFrame(block->header, flash_.read(block->address, kBlockSize)), options_.blockTime};
@@ -215,7 +215,7 @@ void SimulatedUnit::clearRequests()
 void SimulatedUnit::addFault(FaultRule rule)
 {
     std::lock_guard lock(mutex_);
-    faults_->add(rule);
+    faults_.add(rule);
 }
 
 } // namespace orvex::sim

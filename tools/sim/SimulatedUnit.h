@@ -1,19 +1,17 @@
 #pragma once
 
+#include "FaultSchedule.h"
 #include "FlashMemory.h"
 
 #include <array>
 #include <chrono>
 #include <cstdint>
-#include <memory>
 #include <mutex>
 #include <optional>
 #include <span>
 #include <vector>
 
 namespace orvex::sim {
-
-class FaultSchedule;
 
 // Status bytes the unit answers with; every value but Ok is a refusal.
 enum class UnitStatus : std::uint8_t {
@@ -26,27 +24,13 @@ enum class UnitStatus : std::uint8_t {
     UnknownCommand = 0x15, // a command code the unit does not know
 };
 
-// What the unit does to one chosen request instead of answering it normally.
-enum class FaultAction {
-    Refuse,       // reply with a non-zero status byte (value)
-    Silent,       // do the work, but the reply is lost
-    BadCrc,       // the reply's CRC byte is wrong
-    WrongCommand, // a read block is answered with command byte value
-};
-
-struct FaultRule {
-    std::uint8_t command = 0;
-    int occurrence = 0; // 1 for the first request of that command; 0 for every one
-    FaultAction action = FaultAction::Refuse;
-    std::uint8_t value = 1; // status byte for Refuse, command byte for WrongCommand
-};
-
 struct UnitOptions {
     std::array<char, 3> versionChars{'1', '2', '0'};
     std::chrono::milliseconds eraseTime{0}; // the unit's own work for erase and blank test
     std::chrono::milliseconds blockTime{0}; // for each program, verify or read block
     int noiseBytes = 0;                     // bytes that are not 0xAA, sent before every reply
     std::vector<FaultRule> faults;
+    bool poweredAtStart = false; // a real unit starts with the target unpowered
 };
 
 // One request as the unit received it.
@@ -65,7 +49,6 @@ struct UnitReply {
 // flash that programming can only clear bits of, a power switch, and the
 // transactions of program, verify and read. Thread-safe, so a test can look at
 // the flash and the request log while a server thread drives the unit.
-// The unit starts with its programming power off, as after plugging it in.
 // Requests are logged and counted for faults whatever their fate; when several
 // fault rules name the same request, the first one added applies.
 class SimulatedUnit {
@@ -74,9 +57,6 @@ public:
     static constexpr int kBlockSize = 64;
 
     explicit SimulatedUnit(UnitOptions options = {});
-    ~SimulatedUnit();
-    SimulatedUnit(const SimulatedUnit&) = delete;
-    SimulatedUnit& operator=(const SimulatedUnit&) = delete;
 
     UnitReply handleRequest(std::uint8_t command, std::span<const std::uint8_t> payload);
 
@@ -99,6 +79,7 @@ private:
     struct Answer;
 
     static std::optional<TransferStep> findTransferStep(std::uint8_t command);
+    static Answer statusAnswer(std::uint8_t command, UnitStatus status, std::chrono::milliseconds workTime = {});
     Answer carryOut(std::uint8_t command, std::span<const std::uint8_t> payload);
     Answer switchPower(std::uint8_t command, bool on);
     Answer eraseFlash(std::uint8_t command);
@@ -110,7 +91,7 @@ private:
     mutable std::mutex mutex_;
     UnitOptions options_;
     FlashMemory flash_;
-    std::unique_ptr<FaultSchedule> faults_;
+    FaultSchedule faults_;
     bool powered_ = false;
     Transfer openTransfer_ = Transfer::None;
     std::vector<ReceivedRequest> requests_;

@@ -1,0 +1,126 @@
+#include "ChildProgram.h"
+#include "TtyClient.h"
+#include "UnitTestSupport.h"
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace orvex::sim::test {
+namespace {
+
+namespace fs = std::filesystem;
+using Cmd = CommandCode;
+using std::chrono::milliseconds;
+
+constexpr milliseconds kStartTimeout{5000};
+constexpr milliseconds kExitTimeout{5000};
+
+class OrvexSimProgramTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (fs::temp_directory_path() / "orvex-sim-test-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    static void writeFile(const fs::path& path, const std::vector<std::uint8_t>& bytes)
+    {
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                    static_cast<std::streamsize>(bytes.size()));
+    }
+    static std::vector<std::uint8_t> readFile(const fs::path& path)
+    {
+        std::ifstream file(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(OrvexSimProgramTest, ServesThroughItsLinkAndKeepsTheFlashAcrossRuns)
+{
+    const auto link = dir_ / "unit";
+    const auto flashFile = dir_ / "flash.bin";
+    fs::create_symlink("/nonexistent/stale-tty", link);
+    writeFile(flashFile, std::vector<std::uint8_t>(100, 0x0F));
+    ChildProgram sim(ORVEX_SIM_PATH, {"--link", link.string(), "--flash", flashFile.string(), "--version-chars",
+                                      "9AB", "--refuse", "power-on:1=0x42"});
+    ASSERT_TRUE(sim.started());
+
+    const auto ttyPath = sim.readLine(kStartTimeout);
+    ASSERT_TRUE(ttyPath.has_value());
+    EXPECT_EQ(fs::read_symlink(link), *ttyPath);
+    {
+        TtyClient tty(link.string());
+        ASSERT_TRUE(tty.isOpen());
+        EXPECT_EQ(tty.exchange(Cmd::CmdGetVersion)->payload, (std::vector<std::uint8_t>{'9', 'A', 'B'}));
+        EXPECT_EQ(tty.exchange(Cmd::CmdPowerOn)->status(), 0x42);
+        ASSERT_EQ(tty.exchange(Cmd::CmdPowerOn)->status(), 0);
+        ASSERT_EQ(tty.exchange(Cmd::CmdProgramInit)->status(), 0);
+        ASSERT_EQ(tty.exchange(Cmd::CmdProgramBlock, dataBlock(64, std::vector<std::uint8_t>(64, 0x3C)))->status(), 0);
+        ASSERT_EQ(tty.exchange(Cmd::CmdProgramEnd)->status(), 0);
+    }
+
+    sim.sendSignal(SIGTERM);
+    EXPECT_EQ(sim.waitForExit(kExitTimeout), 0);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
+    const auto flash = readFile(flashFile);
+    ASSERT_EQ(flash.size(), static_cast<std::size_t>(SimulatedUnit::kFlashSize));
+    EXPECT_EQ(flash[0], 0x0F);
+    EXPECT_EQ(flash[64], 0x0C) << "programmed over the loaded bytes";
+    EXPECT_EQ(flash[100], 0x3C) << "programmed over erased cells";
+    EXPECT_EQ(flash[128], 0xFF);
+}
+
+TEST_F(OrvexSimProgramTest, StopsCleanlyOnSigintAndCreatesAMissingFlashFile)
+{
+    const auto link = dir_ / "unit";
+    const auto flashFile = dir_ / "new-flash.bin";
+    ChildProgram sim(ORVEX_SIM_PATH, {"--link", link.string(), "--flash", flashFile.string()});
+    ASSERT_TRUE(sim.readLine(kStartTimeout).has_value());
+
+    sim.sendSignal(SIGINT);
+
+    EXPECT_EQ(sim.waitForExit(kExitTimeout), 0);
+    EXPECT_EQ(readFile(flashFile), std::vector<std::uint8_t>(SimulatedUnit::kFlashSize, 0xFF));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
+}
+
+TEST_F(OrvexSimProgramTest, ExitsWithStatus2AndAMessageForABadOption)
+{
+    ChildProgram sim(ORVEX_SIM_PATH, {"--refuse", "nonsense"});
+
+    EXPECT_EQ(sim.waitForExit(kExitTimeout), 2);
+    EXPECT_NE(sim.standardError().find("nonsense"), std::string::npos);
+    EXPECT_FALSE(sim.readLine(milliseconds(0)).has_value());
+}
+
+TEST_F(OrvexSimProgramTest, RefusesAFlashFileLargerThanTheFlashAndLeavesItAlone)
+{
+    const auto flashFile = dir_ / "big.bin";
+    const std::vector<std::uint8_t> big(SimulatedUnit::kFlashSize + 1, 0x11);
+    writeFile(flashFile, big);
+    ChildProgram sim(ORVEX_SIM_PATH, {"--flash", flashFile.string()});
+
+    EXPECT_EQ(sim.waitForExit(kExitTimeout), 1);
+    EXPECT_NE(sim.standardError().find("big.bin"), std::string::npos);
+    EXPECT_EQ(readFile(flashFile), big);
+}
+
+TEST_F(OrvexSimProgramTest, WillNotReplaceAFileThatIsNotASymlink)
+{
+    const auto notALink = dir_ / "settings.txt";
+    writeFile(notALink, {'k', 'e', 'e', 'p'});
+    ChildProgram sim(ORVEX_SIM_PATH, {"--link", notALink.string()});
+
+    EXPECT_EQ(sim.waitForExit(kExitTimeout), 1);
+    EXPECT_EQ(readFile(notALink), (std::vector<std::uint8_t>{'k', 'e', 'e', 'p'}));
+}
+
+} // namespace
+} // namespace orvex::sim::test

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "PtyUnitServer.h"
+#include "SimulatedUnit.h"
+
+#include <string>
+#include <variant>
+
+namespace orvex::sim {
+
+// Everything the orvex-sim command line can set.
+struct ProgramOptions {
+    UnitOptions unit;
+    PtyUnitServerOptions server;
+    std::string linkPath;  // empty: no symlink
+    std::string flashPath; // empty: the flash starts erased and is not kept
+    bool showHelp = false;
+};
+
+// The options, or the message saying what is wrong with the command line.
+std::variant<ProgramOptions, std::string> parseProgramOptions(int argc, char* argv[]);
+std::string programHelpText();
+
+} // namespace orvex::sim
