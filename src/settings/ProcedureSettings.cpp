@@ -42,6 +42,8 @@ int comIndexFromFile(const SettingsFile& file)
     return portNumber == 0 ? 0 : std::max(portNumber, std::numeric_limits<int>::min() + 1) - 1;
 }
 
+} // namespace
+
 std::map<int, std::string> portDevicesFromFile(const SettingsFile& file)
 {
     std::map<int, std::string> devices;
@@ -54,8 +56,6 @@ std::map<int, std::string> portDevicesFromFile(const SettingsFile& file)
     }
     return devices;
 }
-
-} // namespace
 
 ProcedureSettings loadProcedureSettings(SettingsFile& file, const std::string& path)
 {

@@ -27,6 +27,10 @@ struct ProcedureSettings {
     int portNumber() const { return comIndex + 1; }
 };
 
+// Port number -> device from the "COM<n> DEVICE" keys of an open file, for a
+// reader that must not rewrite the file.
+std::map<int, std::string> portDevicesFromFile(const SettingsFile& file);
+
 // Opens the file at path through the given object, reads the settings and
 // closes it again, rewriting it in the written form with the same lines. When
 // it cannot be opened, the object's lines (none at start-up) give the values.
