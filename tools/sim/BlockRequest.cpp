@@ -21,9 +21,8 @@ std::optional<BlockRequest> parseHeader(std::span<const std::uint8_t> payload)
     if (payload.size() < BlockRequest::kHeaderSize)
         return std::nullopt;
     BlockRequest block;
-    block.index = readU16(payload, 0);
-    block.count = readU16(payload, 2);
-    block.address = readU32(payload, 4);
+    block.count = readU16(payload, BlockRequest::kCountOffset);
+    block.address = readU32(payload, BlockRequest::kAddressOffset);
     block.header = payload.first(BlockRequest::kHeaderSize);
     block.data = payload.subspan(BlockRequest::kHeaderSize);
     return block;

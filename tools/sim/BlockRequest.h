@@ -6,13 +6,15 @@
 
 namespace orvex::sim {
 
-// The 8-byte header that starts every block request (index, data count,
-// address, all little-endian), followed by the data of program and verify
-// blocks.
+// The 8-byte header that starts every block request (block index, data
+// count, address, all little-endian), followed by the data of program and
+// verify blocks. The unit goes by the address alone; the index is only echoed
+// back in read replies, as part of the header.
 struct BlockRequest {
     static constexpr int kHeaderSize = 8;
+    static constexpr int kCountOffset = 2;
+    static constexpr int kAddressOffset = 4;
 
-    std::uint16_t index = 0;
     std::uint16_t count = 0;
     std::uint32_t address = 0;
     std::span<const std::uint8_t> header;

@@ -25,7 +25,6 @@ public:
     FileDescriptor& operator=(const FileDescriptor&) = delete;
 
     int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
     void reset()
     {
         if (fd_ >= 0)

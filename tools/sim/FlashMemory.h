@@ -15,7 +15,6 @@ public:
 
     explicit FlashMemory(int size);
 
-    int size() const { return static_cast<int>(cells_.size()); }
     const std::vector<std::uint8_t>& contents() const { return cells_; }
     // Loads contents from address 0; cells beyond them are erased.
     void load(std::span<const std::uint8_t> contents);

@@ -8,9 +8,9 @@
 namespace orvex::sim {
 
 // The unit's receiver: picks request frames out of the byte stream from the
-// PC. Frames with a wrong CRC are dropped without a trace, as the unit's
-// firmware does; a 0xAA where the second sync byte should be starts a new
-// frame, so a stray byte before a request does not swallow it.
+// PC. A frame with a wrong CRC is dropped without a reply, so the PC sees a
+// lost request; a 0xAA where the second sync byte should be starts a new
+// frame, so a stray 0xAA before a request does not swallow it.
 class RequestParser {
 public:
     // Takes one byte; true when it completed a request with a correct CRC,
