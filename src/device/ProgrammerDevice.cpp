@@ -9,18 +9,18 @@ ProgrammerDevice::ProgrammerDevice(WorkerNotifier& notifier, int receiveTimeoutM
 
 int ProgrammerDevice::reopenSerialPort(int portNumber, int baudRate)
 {
-    if (port_.isOpen())
-        port_.close();
-    const bool opened = port_.open(portNumber, baudRate);
-    notifier_.setPortLamp(opened ? LampState::Green : LampState::Red);
-    return opened ? 1 : 0;
+    port_.close();
+    return showPortOutcome(port_.open(portNumber, baudRate));
 }
 
 int ProgrammerDevice::reopenSerialDevice(const std::string& devicePath, int baudRate)
 {
-    if (port_.isOpen())
-        port_.close();
-    const bool opened = port_.openDevice(devicePath, baudRate);
+    port_.close();
+    return showPortOutcome(port_.openDevice(devicePath, baudRate));
+}
+
+int ProgrammerDevice::showPortOutcome(bool opened)
+{
     notifier_.setPortLamp(opened ? LampState::Green : LampState::Red);
     return opened ? 1 : 0;
 }

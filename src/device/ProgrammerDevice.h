@@ -57,6 +57,7 @@ public:
 private:
     struct ImageTransfer;
 
+    int showPortOutcome(bool opened);
     // One request without payload and its reply.
     bool exchangeEmpty(CommandCode command);
     int switchPower(CommandCode command, const char* refusalText);

@@ -44,6 +44,8 @@ class Worker : public ::testing::Test {
 protected:
     sim::SimulatedUnit unit;
     sim::PtyUnitServer server{unit};
+    std::unique_ptr<sim::SimulatedUnit> slowUnit; // outlive the worker that talks to them
+    std::unique_ptr<sim::PtyUnitServer> slowServer;
     RecordingNotifier notifier;
     ProgrammerDevice device{notifier, 300};
     ProcedureExecutor executor{device, notifier};
@@ -67,6 +69,19 @@ protected:
     }
 
     bool runsFinished(std::size_t runs) const { return notifier.eventsOf(Kind::EnableControls).size() >= runs; }
+
+    // Starts the worker on a unit that takes its time over an erase, so that a
+    // run is still under way when the test acts.
+    sim::SimulatedUnit& startOnSlowUnitRunningErase()
+    {
+        slowUnit = std::make_unique<sim::SimulatedUnit>(withEraseTime(150));
+        slowServer = std::make_unique<sim::PtyUnitServer>(*slowUnit);
+        device.port().setDeviceMap({{kUnitPort, slowServer->devicePath()}});
+        startOn(kUnitPort);
+        mailbox.requestRun(StepBit::Erase);
+        EXPECT_TRUE(waitUntil([&] { return count(Kind::RunLamp, 3) == 1; }));
+        return *slowUnit;
+    }
 };
 
 TEST_F(Worker, OpensTheMailboxPortFirstAndShowsItOnThePortLamp)
@@ -100,26 +115,16 @@ TEST_F(Worker, RunIsPickedUpWithinAPollAndUsesItsOwnStepSet)
 
 TEST_F(Worker, RunRequestedDuringARunIsNotLost)
 {
-    sim::SimulatedUnit slowUnit(withEraseTime(150));
-    sim::PtyUnitServer slowServer(slowUnit);
-    device.port().setDeviceMap({{kUnitPort, slowServer.devicePath()}});
-    startOn(kUnitPort);
-    mailbox.requestRun(StepBit::Erase);
-    ASSERT_TRUE(waitUntil([&] { return count(Kind::RunLamp, 3) == 1; }));
+    const sim::SimulatedUnit& unitUsed = startOnSlowUnitRunningErase();
     mailbox.requestRun(0);
     ASSERT_TRUE(waitUntil([&] { return runsFinished(2); }));
     EXPECT_EQ(count(Kind::RunLamp, 2), 2u);
-    EXPECT_EQ(slowUnit.requests().size(), 5u) << "on, erase, off; on, off";
+    EXPECT_EQ(unitUsed.requests().size(), 5u) << "on, erase, off; on, off";
 }
 
 TEST_F(Worker, StopWaitsForTheRunUnderWayAndClosesThePort)
 {
-    sim::SimulatedUnit slowUnit(withEraseTime(150));
-    sim::PtyUnitServer slowServer(slowUnit);
-    device.port().setDeviceMap({{kUnitPort, slowServer.devicePath()}});
-    startOn(kUnitPort);
-    mailbox.requestRun(StepBit::Erase);
-    ASSERT_TRUE(waitUntil([&] { return count(Kind::RunLamp, 3) == 1; }));
+    startOnSlowUnitRunningErase();
     worker.stop();
     EXPECT_FALSE(worker.isRunning());
     EXPECT_TRUE(runsFinished(1)) << "the run under way ends before the worker does";
