@@ -68,8 +68,7 @@ void PtyUnitServer::serve()
 {
     std::array<std::uint8_t, kReadChunk> buffer;
     while (waitForInput()) {
-        // Everything waiting is taken in one read; the PC's requests arrive
-        // whole or in a few pieces, never byte by byte.
+        // Everything waiting is taken in one read, however the PC wrote it.
         const auto count = ::read(pty_.master(), buffer.data(), buffer.size());
         if (count < 0 && errno != EAGAIN && errno != EINTR)
             return; // the pty is gone; cannot happen while it holds its slave

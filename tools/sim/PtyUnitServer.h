@@ -20,7 +20,9 @@ struct PtyUnitServerOptions {
 
 // Serves a SimulatedUnit on the master side of a pseudo-terminal from a
 // thread of its own. The slave side behaves like the unit's serial port: open
-// it with any serial code, close it, open it again.
+// it with any serial code, close it, open it again. A reply still under way
+// when the port is closed waits in the tty for the next program to open it,
+// which is why the PC drains its input before a run.
 class PtyUnitServer {
 public:
     // Declared outside the class: GCC rejects a nested aggregate with default
@@ -38,6 +40,8 @@ public:
     // Raw bytes written to the line as if the unit had sent them (tests of noise
     // and of odd frames). They are written at once, outside the line model.
     void injectBytes(std::span<const std::uint8_t> bytes);
+    // Ends the serving thread at once, also in the middle of the unit's work
+    // or of a paced reply. The tty stays in place until destruction.
     void stop();
 
 private:
