@@ -1,0 +1,89 @@
+// libFuzzer entry: every input is written to a file and loaded as a firmware
+// image, as Intel HEX or, when its first byte is not ASCII, as a binary file.
+
+#include "FirmwareImage.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A HEX file may place its data just below 2 GiB, and the image is one
+// buffer from address 0, so a single input may need that much memory. The
+// default limit of 2048 MB would report such a valid input as running out of
+// memory; a caller who names a limit keeps it.
+constexpr const char* kRssLimitFlag = "-rss_limit_mb=";
+constexpr const char* kImageSizedRssLimit = "-rss_limit_mb=6144";
+
+std::string scratchPath(const char* extension)
+{
+    static const std::filesystem::path dir = [] {
+        auto path = std::filesystem::temp_directory_path() / ("orvex-fuzz-image-" + std::to_string(getpid()));
+        std::filesystem::create_directories(path);
+        std::atexit([] { std::filesystem::remove_all(dir); });
+        return path;
+    }();
+    return (dir / (std::string("input.") + extension)).string();
+}
+
+void writeInput(const std::string& path, const std::uint8_t* data, std::size_t size)
+{
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+}
+
+void require(bool holds, const char* what)
+{
+    if (!holds) {
+        std::fprintf(stderr, "invariant broken: %s\n", what);
+        std::abort();
+    }
+}
+
+void checkImage(const orvex::FirmwareImage& image, const std::uint8_t* data, std::size_t size, bool asHex)
+{
+    require(image.rawLength() == static_cast<int>(size), "rawLength is the file length");
+    require(std::equal(image.rawBytes().begin(), image.rawBytes().end(), data, data + size), "rawBytes are the file");
+    require(image.dataSize() == static_cast<int>(image.dataBytes().size()), "dataSize counts dataBytes");
+    if (!asHex) {
+        require(std::ranges::equal(image.dataBytes(), image.rawBytes()), "a binary file is its own data");
+        return;
+    }
+    for (const orvex::HexRecord& record : image.records())
+        require(record.data().size() == record.byteCount(), "a record holds byteCount data bytes");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    for (int i = 1; i < *argc; ++i)
+        if (std::strncmp((*argv)[i], kRssLimitFlag, std::strlen(kRssLimitFlag)) == 0)
+            return 0;
+    static std::vector<char*> arguments((*argv), (*argv) + *argc);
+    arguments.push_back(const_cast<char*>(kImageSizedRssLimit));
+    arguments.push_back(nullptr);
+    *argc = static_cast<int>(arguments.size()) - 1;
+    *argv = arguments.data();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const bool asHex = size == 0 || data[0] < 0x80;
+    const std::string path = scratchPath(asHex ? "hex" : "bin");
+    writeInput(path, data, size);
+    orvex::FirmwareImage image;
+    require(image.load(path) == 1, "load returns 1");
+    checkImage(image, data, size, asHex);
+    return 0;
+}
