@@ -24,15 +24,12 @@ namespace {
 constexpr const char* kRssLimitFlag = "-rss_limit_mb=";
 constexpr const char* kImageSizedRssLimit = "-rss_limit_mb=6144";
 
+// One file per process, removed after every input: libFuzzer may end the
+// process without running exit handlers.
 std::string scratchPath(const char* extension)
 {
-    static const std::filesystem::path dir = [] {
-        auto path = std::filesystem::temp_directory_path() / ("orvex-fuzz-image-" + std::to_string(getpid()));
-        std::filesystem::create_directories(path);
-        std::atexit([] { std::filesystem::remove_all(dir); });
-        return path;
-    }();
-    return (dir / (std::string("input.") + extension)).string();
+    const auto name = "orvex-fuzz-image-" + std::to_string(getpid()) + "." + extension;
+    return (std::filesystem::temp_directory_path() / name).string();
 }
 
 void writeInput(const std::string& path, const std::uint8_t* data, std::size_t size)
@@ -84,6 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     writeInput(path, data, size);
     orvex::FirmwareImage image;
     require(image.load(path) == 1, "load returns 1");
+    std::filesystem::remove(path);
     checkImage(image, data, size, asHex);
     return 0;
 }
