@@ -18,7 +18,8 @@ echo "Simulated programmer unit on $(head -n1 "$work/sim.out")"
 echo "orvex-cli -p $work/unit -d -e -b -w -v -r readback.bin samples/demo-firmware.hex"
 "$build/src/cli/orvex-cli" -p "$work/unit" -d -e -b -w -v -r "$work/readback.bin" samples/demo-firmware.hex
 
-srec_cat samples/demo-firmware.hex -Intel -o "$work/image.bin" -Binary
+# Gaps between records read 0xFF, as in an erased flash.
+srec_cat samples/demo-firmware.hex -Intel -fill 0xFF -over samples/demo-firmware.hex -Intel -o "$work/image.bin" -Binary
 size=$(stat -c %s "$work/image.bin")
 if cmp -s -n "$size" "$work/image.bin" "$work/readback.bin"; then
   echo "Read back $(stat -c %s "$work/readback.bin") bytes; the first $size match the firmware image."
