@@ -49,12 +49,14 @@ SimulatedUnit::SimulatedUnit(UnitOptions options)
 {
     for (const FaultRule& rule : options_.faults)
         faults_.add(rule);
+    options_.faults.clear(); // the schedule holds them from now on
 }
 
 UnitReply SimulatedUnit::handleRequest(std::uint8_t command, std::span<const std::uint8_t> payload)
 {
     std::lock_guard lock(mutex_);
-    requests_.push_back({command, {payload.begin(), payload.end()}});
+    if (options_.keepRequestLog)
+        requests_.push_back({command, {payload.begin(), payload.end()}});
     const auto fault = faults_.next(command);
     // A refused request is not carried out at all; every other fault strikes
     // after the work is done.

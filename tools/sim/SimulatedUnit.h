@@ -31,6 +31,8 @@ struct UnitOptions {
     int noiseBytes = 0;                     // bytes that are not 0xAA, sent before every reply
     std::vector<FaultRule> faults;
     bool poweredAtStart = false; // a real unit starts with the target unpowered
+    // The log is for tests; a unit serving for hours would only grow with it.
+    bool keepRequestLog = true;
 };
 
 // One request as the unit received it.

@@ -38,7 +38,9 @@ void waitForStopSignal(const sigset_t& signals)
 int run(const ProgramOptions& options)
 {
     const sigset_t stopSignals = blockStopSignals();
-    SimulatedUnit unit(options.unit);
+    UnitOptions unitOptions = options.unit;
+    unitOptions.keepRequestLog = false; // nobody reads it here
+    SimulatedUnit unit(unitOptions);
     if (!options.flashPath.empty())
         unit.setFlash(loadFlashFile(options.flashPath, SimulatedUnit::kFlashSize));
 
