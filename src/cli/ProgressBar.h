@@ -23,6 +23,7 @@ private:
     bool visible_ = false;
     int lower_ = 0;
     int upper_ = 0;
+    int shownPercent_ = -1;
 };
 
 } // namespace orvex::cli
