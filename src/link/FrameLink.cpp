@@ -1,17 +1,13 @@
 #include "FrameLink.h"
 
 #include "Crc8Maxim.h"
+#include "Deadline.h"
 
-#include <algorithm>
 #include <array>
-#include <chrono>
-#include <cstring>
 
 namespace orvex {
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 enum class ReceiveState { Hunting, SecondSync, Length, Command, Payload };
 
@@ -73,12 +69,6 @@ private:
     int payloadIndex_ = 0;
 };
 
-int millisecondsUntil(Clock::time_point deadline)
-{
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return static_cast<int>(std::max<long long>(left, 0));
-}
-
 } // namespace
 
 int FrameLink::sendFrame(Frame& tx)
@@ -89,14 +79,14 @@ int FrameLink::sendFrame(Frame& tx)
 
 bool FrameLink::receiveFrame(Frame& rx)
 {
-    const auto deadline = Clock::now() + std::chrono::milliseconds(receiveTimeoutMs_);
+    const Deadline deadline(receiveTimeoutMs_);
     for (int i = 0; i < kReceiveClearBytes; ++i)
         rx[i] = 0;
 
     FrameAssembler assembler(rx);
-    while (Clock::now() < deadline) {
+    while (!deadline.passed()) {
         // Sleeps in the port until a byte arrives instead of spinning.
-        if (!port_.waitForInput(millisecondsUntil(deadline)))
+        if (!port_.waitForInput(deadline.millisecondsLeft()))
             continue;
         std::uint8_t byte = 0;
         if (port_.read(&byte, 1) != 1)
@@ -116,9 +106,9 @@ bool FrameLink::receiveFrame(Frame& rx)
 void FrameLink::drainInput()
 {
     std::array<std::uint8_t, kDrainChunk> scratch{};
-    const auto deadline = Clock::now() + std::chrono::milliseconds(kDrainLimitMs);
+    const Deadline deadline(kDrainLimitMs);
     int drained = 0;
-    while (drained < kDrainLimitBytes && Clock::now() < deadline && port_.bytesAvailable() > 0)
+    while (drained < kDrainLimitBytes && !deadline.passed() && port_.bytesAvailable() > 0)
         drained += port_.read(scratch.data(), kDrainChunk);
 }
 

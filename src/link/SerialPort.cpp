@@ -1,21 +1,14 @@
 #include "SerialPort.h"
 
+#include "Deadline.h"
+
 #include <QSerialPort>
 
 #include <algorithm>
-#include <chrono>
 
 namespace orvex {
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-int millisecondsLeft(Clock::time_point deadline)
-{
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return static_cast<int>(std::max<long long>(left, 0));
-}
 
 bool isFatal(QSerialPort::SerialPortError error)
 {
@@ -97,9 +90,9 @@ int SerialPort::send(const std::uint8_t* bytes, int count)
     // The whole frame goes to the driver at once; the wait for it to leave is
     // bounded by the same allowance a byte-by-byte write would get.
     port_->write(reinterpret_cast<const char*>(bytes), count);
-    const auto deadline = Clock::now() + std::chrono::milliseconds(std::int64_t{kWriteTimeoutPerByteMs} * count);
-    while (port_->bytesToWrite() > 0 && Clock::now() < deadline && stillUsable())
-        port_->waitForBytesWritten(millisecondsLeft(deadline));
+    const Deadline deadline(std::int64_t{kWriteTimeoutPerByteMs} * count);
+    while (port_->bytesToWrite() > 0 && !deadline.passed() && stillUsable())
+        port_->waitForBytesWritten(deadline.millisecondsLeft());
     if (stillUsable() && port_->bytesToWrite() > 0)
         port_->clear(QSerialPort::Output); // a stalled line: treated as sent
     return count;
