@@ -1,6 +1,7 @@
 #include "CliRun.h"
 
 #include "ConsoleNotifier.h"
+#include "FileReading.h"
 #include "FirmwareImage.h"
 #include "PortArgument.h"
 #include "ProcedureExecutor.h"
@@ -13,7 +14,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 
 namespace orvex::cli {
 
@@ -31,11 +31,6 @@ PortDeviceMap configuredPortDevices()
     if (!file.open(path))
         return {};
     return portDevicesFromFile(file);
-}
-
-bool canOpenForReading(const std::string& path)
-{
-    return std::ifstream(path, std::ios::binary).is_open();
 }
 
 } // namespace

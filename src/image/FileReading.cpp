@@ -22,6 +22,11 @@ FileContent unreadable()
 
 } // namespace
 
+bool canOpenForReading(const std::string& utf8Path)
+{
+    return std::ifstream(pathFromUtf8(utf8Path), std::ios::binary).is_open();
+}
+
 FileContent readWholeFile(const std::string& utf8Path)
 {
     std::ifstream file(pathFromUtf8(utf8Path), std::ios::binary | std::ios::ate);

@@ -21,6 +21,9 @@ struct FileContent {
     std::vector<std::uint8_t> bytes;
 };
 
+// Whether the file at utf8Path can be opened for reading; nothing is read.
+bool canOpenForReading(const std::string& utf8Path);
+
 // The whole file at utf8Path, read with one read and closed again.
 FileContent readWholeFile(const std::string& utf8Path);
 
