@@ -6,12 +6,12 @@
 #include "ProgrammerDevice.h"
 #include "PtyUnitServer.h"
 #include "SimulatedUnit.h"
+#include "Timing.h"
 
 #include <QCoreApplication>
 
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <random>
 
 using namespace orvex;
@@ -29,13 +29,6 @@ public:
     std::optional<std::string> chooseReadBackFile() override { return std::nullopt; }
     void reportSaveFailure(const std::string&, const std::string&) override {}
 };
-
-double threadCpuSeconds()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
 
 struct Phase {
     const char* name;
@@ -71,11 +64,11 @@ int main(int argc, char** argv)
     double totalCpu = 0.0;
     bool allOk = true;
     for (const Phase& phase : phases) {
-        const double cpuBefore = threadCpuSeconds();
+        const double cpuBefore = test::threadCpuSeconds();
         const auto start = std::chrono::steady_clock::now();
         const int result = (device.*phase.operation)();
         const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        const double cpu = threadCpuSeconds() - cpuBefore;
+        const double cpu = test::threadCpuSeconds() - cpuBefore;
         allOk = allOk && result == 1;
         totalWall += wall;
         totalCpu += cpu;

@@ -1,4 +1,5 @@
 #include "PtyUnitServer.h"
+#include "ScratchDir.h"
 #include "SimulatedUnit.h"
 
 #include <QProcess>
@@ -7,11 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
-
-#include <unistd.h>
 
 using namespace orvex;
 namespace fs = std::filesystem;
@@ -24,12 +20,6 @@ struct CliResult {
     std::string out;
     std::string err;
 };
-
-Bytes fileBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
 
 std::vector<std::string> lines(const std::string& text)
 {
@@ -56,16 +46,9 @@ class Cli : public ::testing::Test {
 protected:
     sim::SimulatedUnit unit;
     sim::PtyUnitServer server{unit};
-    fs::path dir;
+    test::ScratchDir scratch;
 
-    void SetUp() override
-    {
-        dir = fs::temp_directory_path() / ("orvex-cli-test-" + std::to_string(::getpid()));
-        fs::create_directories(dir);
-        std::ofstream(dir / "firmware.hex") << kSmallHex;
-    }
-
-    void TearDown() override { fs::remove_all(dir); }
+    void SetUp() override { scratch.write("firmware.hex", kSmallHex); }
 
     CliResult runCli(QStringList arguments, const QString& program = ORVEX_CLI_PATH)
     {
@@ -77,7 +60,7 @@ protected:
     }
 
     QString port() const { return QString::fromStdString(server.devicePath()); }
-    QString inDir(const char* name) const { return QString::fromStdString((dir / name).string()); }
+    QString inDir(const char* name) const { return QString::fromStdString(scratch.pathOf(name)); }
 };
 
 TEST_F(Cli, FullProcedureProgramsVerifiesAndSavesTheWholeFlash)
@@ -96,7 +79,7 @@ TEST_F(Cli, FullProcedureProgramsVerifiesAndSavesTheWholeFlash)
     EXPECT_TRUE(out[6].starts_with("PROGRAM OK. Czas: ")) << out[6];
     EXPECT_TRUE(r.err.empty()) << "no progress bar when standard error is no terminal: " << r.err;
 
-    const Bytes saved = fileBytes(dir / "out.bin");
+    const Bytes saved = test::ScratchDir::readBytes(scratch.pathOf("out.bin"));
     ASSERT_EQ(saved.size(), 131072u);
     EXPECT_EQ(saved, unit.flash());
     EXPECT_EQ(saved[0x0100], 0x00);
@@ -143,11 +126,11 @@ TEST_F(Cli, PortThatCannotBeOpenedFailsAtOnce)
 
 TEST_F(Cli, ComNameFollowsTheDeviceKeysOfConfigBesideTheProgram)
 {
-    const fs::path copy = dir / "orvex-cli";
+    const std::string copy = scratch.pathOf("orvex-cli");
     fs::copy_file(ORVEX_CLI_PATH, copy);
-    std::ofstream(dir / "config.cfg", std::ios::binary) << "COM3 DEVICE=" << server.devicePath() << "\n\r";
-    const CliResult r = runCli({"-p", "com3", "-d"}, QString::fromStdString(copy.string()));
+    const std::string config = scratch.write("config.cfg", "COM3 DEVICE=" + server.devicePath() + "\n\r");
+    const CliResult r = runCli({"-p", "com3", "-d"}, QString::fromStdString(copy));
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
     EXPECT_EQ(lines(r.out).front(), "Prog ver.: 1.2.0 ONLINE");
-    EXPECT_EQ(fileBytes(dir / "config.cfg").size(), 12u + server.devicePath().size() + 2u) << "config.cfg is only read";
+    EXPECT_EQ(test::ScratchDir::readFile(config), "COM3 DEVICE=" + server.devicePath() + "\n\r") << "config.cfg is only read";
 }

@@ -10,11 +10,6 @@ using Kind = RecordingNotifier::Kind;
 
 namespace {
 
-std::uint8_t code(CommandCode c)
-{
-    return static_cast<std::uint8_t>(c);
-}
-
 Bytes randomBytes(std::size_t count, unsigned seed)
 {
     std::mt19937 rng(seed);
@@ -60,7 +55,7 @@ protected:
     {
         std::vector<sim::ReceivedRequest> found;
         for (const auto& r : unit.requests())
-            if (r.command == code(command))
+            if (r.command == test::commandByte(command))
                 found.push_back(r);
         return found;
     }

@@ -4,15 +4,6 @@ using namespace orvex;
 using test::RecordingNotifier;
 using Strings = std::vector<std::string>;
 
-namespace {
-
-std::uint8_t code(CommandCode c)
-{
-    return static_cast<std::uint8_t>(c);
-}
-
-} // namespace
-
 class VersionAndPower : public test::DeviceOnSimulatedUnit {};
 
 TEST_F(VersionAndPower, VersionCharactersAppearInOrder)
@@ -116,6 +107,6 @@ TEST_F(EraseAndBlankTest, UnpoweredTargetRefusesErase)
 {
     ASSERT_EQ(device.powerOff(), 1);
     EXPECT_EQ(device.eraseFlash(), 0);
-    EXPECT_EQ(receivedCommands().back(), code(CommandCode::CmdErase));
+    EXPECT_EQ(receivedCommands().back(), test::commandByte(CommandCode::CmdErase));
     EXPECT_EQ(notifier.texts().snapshot().stepLine(ProcedureStep::Erase), "Kasowanie FLASH... ERROR");
 }

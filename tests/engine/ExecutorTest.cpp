@@ -1,17 +1,15 @@
 #include "DeviceOnSimulatedUnit.h"
 #include "EngineTexts.h"
 #include "ProcedureExecutor.h"
+#include "ScratchDir.h"
 
 #include <chrono>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <thread>
 
 #include <sys/resource.h>
-#include <unistd.h>
 
 using namespace orvex;
 using test::RecordingNotifier;
@@ -23,17 +21,6 @@ namespace {
 
 constexpr std::uint16_t kAllDeviceSteps =
     StepBit::Detect | StepBit::Erase | StepBit::TestFF | StepBit::Program | StepBit::Verify | StepBit::Read;
-
-std::uint8_t code(CommandCode c)
-{
-    return static_cast<std::uint8_t>(c);
-}
-
-Bytes fileBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
 
 class FileSizeLimit {
 public:
@@ -62,7 +49,7 @@ class Executor : public test::DeviceOnSimulatedUnit {
 protected:
     ProcedureExecutor executor{device, notifier};
     Bytes image;
-    fs::path dir;
+    test::ScratchDir scratch;
 
     void SetUp() override
     {
@@ -72,11 +59,7 @@ protected:
         for (auto& b : image)
             b = static_cast<std::uint8_t>(rng());
         device.setImage(image.data(), static_cast<int>(image.size()));
-        dir = fs::temp_directory_path() / ("orvex-executor-" + std::to_string(::getpid()));
-        fs::create_directories(dir);
     }
-
-    void TearDown() override { fs::remove_all(dir); }
 
     void run(std::uint16_t steps)
     {
@@ -109,7 +92,7 @@ TEST_F(Executor, NothingHappensWithoutAPendingRun)
 TEST_F(Executor, EmptyStepSetStillSwitchesPowerOnAndOff)
 {
     run(0);
-    EXPECT_EQ(receivedCommands(), (Bytes{code(CommandCode::CmdPowerOn), code(CommandCode::CmdPowerOff)}));
+    EXPECT_EQ(receivedCommands(), (Bytes{test::commandByte(CommandCode::CmdPowerOn), test::commandByte(CommandCode::CmdPowerOff)}));
     EXPECT_EQ(runLamps(), (std::vector<int>{3, 2}));
     EXPECT_TRUE(mainStatus().starts_with("PROGRAM OK. Czas: ")) << mainStatus();
     const auto events = notifier.events();
@@ -121,14 +104,14 @@ TEST_F(Executor, EmptyStepSetStillSwitchesPowerOnAndOff)
 
 TEST_F(Executor, FullRunProgramsVerifiesAndSavesExactlyTheFlash)
 {
-    const fs::path out = dir / "readback.bin";
-    notifier.answerReadBackFile(out.string());
+    const std::string out = scratch.pathOf("readback.bin");
+    notifier.answerReadBackFile(out);
     run(kAllDeviceSteps);
     EXPECT_EQ(runLamps(), (std::vector<int>{3, 2}));
     EXPECT_TRUE(mainStatus().starts_with("PROGRAM OK. Czas: ")) << mainStatus();
     EXPECT_FALSE(unit.powered());
 
-    const Bytes saved = fileBytes(out);
+    const Bytes saved = test::ScratchDir::readBytes(out);
     ASSERT_EQ(saved.size(), 131072u);
     EXPECT_EQ(saved, unit.flash());
     EXPECT_TRUE(std::equal(image.begin(), image.end(), saved.begin()));
@@ -170,10 +153,10 @@ TEST_F(Executor, CancelledOrFailedSaveKeepsTheSuccessLine)
     run(StepBit::Read);
     EXPECT_TRUE(askedForFile());
     EXPECT_TRUE(mainStatus().starts_with("PROGRAM OK")) << mainStatus();
-    EXPECT_TRUE(fs::is_empty(dir));
+    EXPECT_TRUE(fs::is_empty(scratch.directory()));
 
     notifier.clearEvents();
-    notifier.answerReadBackFile((dir / "no-such-dir" / "out.bin").string());
+    notifier.answerReadBackFile(scratch.pathOf("no-such-dir/out.bin"));
     run(StepBit::Read);
     EXPECT_EQ(notifier.eventsOf(Kind::SaveFailure).size(), 1u);
     EXPECT_TRUE(mainStatus().starts_with("PROGRAM OK")) << mainStatus();
@@ -182,23 +165,21 @@ TEST_F(Executor, CancelledOrFailedSaveKeepsTheSuccessLine)
 
 TEST_F(Executor, FailedSaveLeavesTheOldFileWhole)
 {
-    const fs::path out = dir / "keep.bin";
-    std::ofstream(out, std::ios::binary) << "previous dump";
-    notifier.answerReadBackFile(out.string());
+    const std::string out = scratch.write("keep.bin", "previous dump");
+    notifier.answerReadBackFile(out);
     {
         // A disk that fills up half way: writes beyond 4 KiB fail, even for root.
         FileSizeLimit limit(4096);
         run(StepBit::Read);
     }
     EXPECT_EQ(notifier.eventsOf(Kind::SaveFailure).size(), 1u);
-    const Bytes kept = fileBytes(out);
-    EXPECT_EQ(std::string(kept.begin(), kept.end()), "previous dump");
+    EXPECT_EQ(test::ScratchDir::readFile(out), "previous dump");
     EXPECT_TRUE(mainStatus().starts_with("PROGRAM OK")) << mainStatus();
 }
 
 TEST_F(Executor, TwoRunsInARowNeverSaveStaleData)
 {
-    notifier.answerReadBackFile((dir / "first.bin").string());
+    notifier.answerReadBackFile(scratch.pathOf("first.bin"));
     run(StepBit::Read);
     ASSERT_TRUE(askedForFile());
 
@@ -215,11 +196,11 @@ TEST_F(Executor, TwoRunsInARowNeverSaveStaleData)
 TEST_F(Executor, FailedPowerOffShowsNoSaveDialog)
 {
     addFault(CommandCode::CmdPowerOff, sim::FaultAction::Refuse, 1, 0x01);
-    notifier.answerReadBackFile((dir / "never.bin").string());
+    notifier.answerReadBackFile(scratch.pathOf("never.bin"));
     run(StepBit::Read);
     EXPECT_FALSE(askedForFile());
     EXPECT_EQ(mainStatus(), EngineTexts::kPowerOffFailed);
-    EXPECT_FALSE(fs::exists(dir / "never.bin"));
+    EXPECT_FALSE(fs::exists(scratch.pathOf("never.bin")));
 }
 
 struct FailingRow {
@@ -243,7 +224,7 @@ TEST_P(ExecutorFailingStep, StopsAtTheFirstFailureWithItsMessage)
 {
     const FailingRow& row = GetParam();
     addFault(row.faultyCommand, row.action, 1, row.value);
-    notifier.answerReadBackFile((dir / "never.bin").string());
+    notifier.answerReadBackFile(scratch.pathOf("never.bin"));
     run(kAllDeviceSteps);
 
     EXPECT_EQ(mainStatus(), row.message);

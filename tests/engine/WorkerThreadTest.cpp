@@ -2,6 +2,7 @@
 #include "RecordingNotifier.h"
 #include "RequestMailbox.h"
 #include "SimulatedUnit.h"
+#include "Timing.h"
 #include "WorkerThread.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +13,8 @@
 using namespace orvex;
 using test::RecordingNotifier;
 using Kind = RecordingNotifier::Kind;
-using Clock = std::chrono::steady_clock;
+using test::Clock;
+using test::millisecondsSince;
 
 namespace {
 
@@ -107,7 +109,7 @@ TEST_F(Worker, RunIsPickedUpWithinAPollAndUsesItsOwnStepSet)
     const auto raised = Clock::now();
     mailbox.requestRun(StepBit::Detect);
     ASSERT_TRUE(waitUntil([&] { return count(Kind::RunLamp, 3) == 1; }));
-    const auto pickUpMs = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - raised).count();
+    const auto pickUpMs = millisecondsSince(raised);
     EXPECT_LE(pickUpMs, 30);
     ASSERT_TRUE(waitUntil([&] { return runsFinished(1); }));
     EXPECT_EQ(unit.requests().size(), 3u) << "version, power on, power off";
@@ -138,6 +140,6 @@ TEST_F(Worker, IdleWorkerStopsPromptly)
     ASSERT_TRUE(waitUntil([&] { return count(Kind::PortLamp, 2) == 1; }));
     const auto start = Clock::now();
     worker.stop();
-    EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count(), 100);
+    EXPECT_LT(millisecondsSince(start), 100);
     EXPECT_FALSE(worker.isRunning());
 }

@@ -2,10 +2,10 @@
 #include "Frame.h"
 #include "FrameLink.h"
 #include "MemoryPort.h"
+#include "Timing.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <string_view>
 
 using namespace orvex;
@@ -34,11 +34,6 @@ Bytes statusReply(std::uint8_t command, std::uint8_t status)
     frame.setLength(1);
     frame.setPayload(0, status);
     return wire(frame);
-}
-
-long long millisecondsSince(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
 }
 
 } // namespace
@@ -152,9 +147,9 @@ TEST_F(FrameReceive, CorruptedByteFailsWhenTheCrcArrivesNotAtTheDeadline)
     reply[4] ^= 0x10;
     port.queue(reply);
     port.queue(statusReply(0x08, 0x00));
-    const auto start = std::chrono::steady_clock::now();
+    const auto start = test::Clock::now();
     EXPECT_FALSE(patient.receiveFrame(rx));
-    EXPECT_LT(millisecondsSince(start), 100);
+    EXPECT_LT(test::millisecondsSince(start), 100);
     EXPECT_TRUE(patient.receiveFrame(rx)) << "the frame after a bad one is still there";
 }
 
@@ -192,7 +187,7 @@ TEST_F(FrameReceive, ClosedPortTimesOut)
 {
     port.setOpen(false);
     port.queue(statusReply(0x0D, 0x00));
-    const auto start = std::chrono::steady_clock::now();
+    const auto start = test::Clock::now();
     EXPECT_FALSE(link.receiveFrame(rx));
-    EXPECT_GE(millisecondsSince(start), 100);
+    EXPECT_GE(test::millisecondsSince(start), 100);
 }

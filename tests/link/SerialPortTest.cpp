@@ -2,36 +2,26 @@
 #include "PortDeviceName.h"
 #include "SerialPort.h"
 #include "TestPty.h"
+#include "Timing.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <thread>
 
 using namespace orvex;
 using Bytes = std::vector<std::uint8_t>;
-using Clock = std::chrono::steady_clock;
+using test::Clock;
+using test::millisecondsSince;
+using test::threadCpuSeconds;
 
 namespace {
 
 constexpr int kBaud = 115200;
-
-long long millisecondsSince(Clock::time_point start)
-{
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-}
-
-double threadCpuSeconds()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
 
 // Bytes written to the master reach the slave's queue after a short while.
 int waitUntilQueued(SerialPort& port, int count)

@@ -1,5 +1,5 @@
 #include "ProcedureSettings.h"
-#include "TestFiles.h"
+#include "ScratchDir.h"
 
 #include <gtest/gtest.h>
 
@@ -14,26 +14,26 @@ protected:
 
     ProcedureSettings loadFrom(const std::string& bytes)
     {
-        test::TestFiles::write(path, bytes);
+        test::ScratchDir::writeFile(path, bytes);
         return loadProcedureSettings(file, path);
     }
 
-    test::TestFiles files;
-    std::string path = files.path("config.cfg");
+    test::ScratchDir files;
+    std::string path = files.pathOf("config.cfg");
     SettingsFile file;
 };
 
 TEST_F(ProcedureSettingsTest, MissingFileIsCreatedEmptyAndShutDownWritesTheEightKeysInOrder)
 {
     const ProcedureSettings settings = loadProcedureSettings(file, path);
-    EXPECT_EQ(test::TestFiles::read(path), "");
+    EXPECT_EQ(test::ScratchDir::readFile(path), "");
     EXPECT_EQ(settings.toggles, (std::array<int, kProcedureStepCount>{}));
     EXPECT_EQ(settings.comIndex, 0);
     EXPECT_EQ(settings.portNumber(), 1);
     EXPECT_TRUE(settings.portDevices.empty());
 
     saveProcedureSettings(file, path, settings);
-    EXPECT_EQ(test::TestFiles::read(path),
+    EXPECT_EQ(test::ScratchDir::readFile(path),
               "READ=0\n\rPROGRAM=0\n\rRELOAD=0\n\rERASE=0\n\rTEST FF=0\n\rVERIFY=0\n\rDETECT=0\n\rCOM=1\n\r");
 }
 
@@ -70,14 +70,14 @@ TEST_F(ProcedureSettingsTest, NoSelectedPortIsWrittenAsZeroAndReadsBackAsCom1)
     ProcedureSettings settings;
     settings.comIndex = -1;
     saveProcedureSettings(file, path, settings);
-    EXPECT_NE(test::TestFiles::read(path).find("COM=0\n\r"), std::string::npos);
+    EXPECT_NE(test::ScratchDir::readFile(path).find("COM=0\n\r"), std::string::npos);
     EXPECT_EQ(loadProcedureSettings(file, path).portNumber(), 1);
 }
 
 TEST_F(ProcedureSettingsTest, LoadRewritesTheFileInWrittenFormWithItsOwnLines)
 {
     loadFrom("read = 1\r\n\r\n  com=2 \r\nnote\r\n");
-    EXPECT_EQ(test::TestFiles::read(path), "read = 1\n\rcom=2\n\rnote\n\r");
+    EXPECT_EQ(test::ScratchDir::readFile(path), "read = 1\n\rcom=2\n\rnote\n\r");
 }
 
 TEST_F(ProcedureSettingsTest, DeviceKeysAreReadAndSavingKeepsEveryOtherLineInPlace)
@@ -93,7 +93,7 @@ TEST_F(ProcedureSettingsTest, DeviceKeysAreReadAndSavingKeepsEveryOtherLineInPla
     settings.toggle(ProcedureStep::Program) = 1;
     settings.comIndex = 3;
     saveProcedureSettings(file, path, settings);
-    EXPECT_EQ(test::TestFiles::read(path),
+    EXPECT_EQ(test::ScratchDir::readFile(path),
               "# bench 2\n\rREAD=0\n\rCOM2 DEVICE = /dev/ttyUSB0\n\rCOM=4\n\rCOM3 DEVICE=\n\rTEST FF=1\n\r"
               "com4 device=/dev/ttyACM0\n\rPROGRAM=1\n\rRELOAD=0\n\rERASE=0\n\rVERIFY=0\n\rDETECT=0\n\r");
 }
@@ -102,7 +102,7 @@ TEST_F(ProcedureSettingsTest, UnopenableFileGivesDefaultsAndIsNotWrittenAtShutDo
 {
     int failures = 0;
     setOpenFailureHandler([&](const std::string&) { ++failures; });
-    test::TestFiles::write(path, "COM=3\nERASE=1\n");
+    test::ScratchDir::writeFile(path, "COM=3\nERASE=1\n");
     SettingsFile otherCopy(path);
 
     const ProcedureSettings settings = loadProcedureSettings(file, path);
@@ -110,7 +110,7 @@ TEST_F(ProcedureSettingsTest, UnopenableFileGivesDefaultsAndIsNotWrittenAtShutDo
     EXPECT_EQ(settings.portNumber(), 1);
     saveProcedureSettings(file, path, settings);
     EXPECT_EQ(failures, 2);
-    EXPECT_EQ(test::TestFiles::read(path), "COM=3\nERASE=1\n");
+    EXPECT_EQ(test::ScratchDir::readFile(path), "COM=3\nERASE=1\n");
 }
 
 } // namespace

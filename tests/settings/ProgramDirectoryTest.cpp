@@ -1,7 +1,7 @@
 #include "ChildProcess.h"
 #include "ProgramDirectory.h"
 #include "SettingsPaths.h"
-#include "TestFiles.h"
+#include "ScratchDir.h"
 
 #include <QStandardPaths>
 #include <gtest/gtest.h>
@@ -28,7 +28,7 @@ class SettingsPathsTest : public testing::Test {
 protected:
     void TearDown() override { setProgramDirectoryForTesting({}); }
 
-    test::TestFiles files;
+    test::ScratchDir files;
 };
 
 TEST_F(SettingsPathsTest, DerivedDirectoryHoldsTheRunningProgram)
@@ -47,15 +47,15 @@ TEST_F(SettingsPathsTest, WritableProgramDirectoryKeepsEverythingBesideTheProgra
 
 TEST_F(SettingsPathsTest, MissingProgramDirectoryIsKeptSoThatOpeningFailsVisibly)
 {
-    const std::string missing = files.path("gone");
+    const std::string missing = files.pathOf("gone");
     setProgramDirectoryForTesting(missing);
     EXPECT_EQ(configFilePath(), missing + "/config.cfg");
 }
 
 TEST_F(SettingsPathsTest, ReadOnlyProgramDirectoryMovesTheFilesToTheUserConfiguration)
 {
-    const std::string installed = files.path("bin");
-    const std::string home = files.path("home");
+    const std::string installed = files.pathOf("bin");
+    const std::string home = files.pathOf("home");
     fs::create_directory(installed);
     fs::create_directory(home);
     fs::permissions(installed, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read |

@@ -1,6 +1,6 @@
 #include "ChildProcess.h"
 #include "SettingsFile.h"
-#include "TestFiles.h"
+#include "ScratchDir.h"
 
 #include <gtest/gtest.h>
 
@@ -15,8 +15,8 @@ protected:
         return test::runInChild([this] { return SettingsFile().open(path) ? "opened" : "refused"; });
     }
 
-    test::TestFiles files;
-    std::string path = files.path("config.cfg");
+    test::ScratchDir files;
+    std::string path = files.pathOf("config.cfg");
 };
 
 TEST_F(SettingsFileLockTest, AnotherProcessCannotOpenTheFileUntilItIsClosed)
@@ -30,13 +30,13 @@ TEST_F(SettingsFileLockTest, AnotherProcessCannotOpenTheFileUntilItIsClosed)
 
 TEST_F(SettingsFileLockTest, SecondOpenInTheSameProcessFailsAndLeavesTheFileAlone)
 {
-    test::TestFiles::write(path, "a=1\n");
+    test::ScratchDir::writeFile(path, "a=1\n");
     SettingsFile holder;
     ASSERT_TRUE(holder.open(path));
     SettingsFile second;
     EXPECT_FALSE(second.open(path));
     EXPECT_FALSE(second.saveAndClose());
-    EXPECT_EQ(test::TestFiles::read(path), "a=1\n");
+    EXPECT_EQ(test::ScratchDir::readFile(path), "a=1\n");
 }
 
 TEST_F(SettingsFileLockTest, DestructionReleasesTheFile)

@@ -1,5 +1,5 @@
 #include "SettingsFile.h"
-#include "TestFiles.h"
+#include "ScratchDir.h"
 
 #include <gtest/gtest.h>
 
@@ -18,18 +18,18 @@ protected:
     // Opens file on a settings file that holds exactly these bytes.
     void openWith(SettingsFile& file, const std::string& bytes)
     {
-        test::TestFiles::write(path, bytes);
+        test::ScratchDir::writeFile(path, bytes);
         ASSERT_TRUE(file.open(path));
     }
 
     std::string savedBytes(SettingsFile& file)
     {
         EXPECT_TRUE(file.saveAndClose());
-        return test::TestFiles::read(path);
+        return test::ScratchDir::readFile(path);
     }
 
-    test::TestFiles files;
-    std::string path = files.path("test.cfg");
+    test::ScratchDir files;
+    std::string path = files.pathOf("test.cfg");
 };
 
 TEST_F(SettingsFileTest, MissingFileIsCreatedEmptyAndAnEmptyListWritesZeroBytes)
@@ -48,7 +48,7 @@ TEST_F(SettingsFileTest, OpeningAndClosingWithoutSaveLeavesTheFileAlone)
         SettingsFile file;
         openWith(file, bytes);
     }
-    EXPECT_EQ(test::TestFiles::read(path), bytes);
+    EXPECT_EQ(test::ScratchDir::readFile(path), bytes);
 }
 
 TEST_F(SettingsFileTest, KeysIgnoreSurroundingBlanksAndLetterCaseButValuesKeepLeadingBlanks)
@@ -222,7 +222,7 @@ TEST_F(SettingsFileTest, FailedOpenReportsKeepsTheLinesAndWritesNothing)
     openWith(file, "a=1\n");
     ASSERT_TRUE(file.saveAndClose());
 
-    const std::string directoryPath = files.path("a directory");
+    const std::string directoryPath = files.pathOf("a directory");
     std::filesystem::create_directory(directoryPath);
     EXPECT_FALSE(file.open(directoryPath));
     EXPECT_EQ(reported, std::vector<std::string>({directoryPath}));
@@ -233,7 +233,7 @@ TEST_F(SettingsFileTest, FailedOpenReportsKeepsTheLinesAndWritesNothing)
     EXPECT_FALSE(file.saveAndFlush());
     EXPECT_FALSE(file.saveAndClose());
     EXPECT_TRUE(std::filesystem::is_empty(directoryPath));
-    EXPECT_EQ(test::TestFiles::read(path), "a=1\n\r");
+    EXPECT_EQ(test::ScratchDir::readFile(path), "a=1\n\r");
 }
 
 } // namespace

@@ -1,12 +1,10 @@
 #include "ChildProgram.h"
+#include "ScratchDir.h"
 #include "TtyClient.h"
 #include "UnitTestSupport.h"
 
 #include <csignal>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace orvex::sim::test {
 namespace {
@@ -20,32 +18,23 @@ constexpr milliseconds kExitTimeout{5000};
 
 class OrvexSimProgramTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "orvex-sim-test-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
+    fs::path pathOf(const char* name) const { return scratch_.pathOf(name); }
     static void writeFile(const fs::path& path, const std::vector<std::uint8_t>& bytes)
     {
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                    static_cast<std::streamsize>(bytes.size()));
+        orvex::test::ScratchDir::writeFile(path.string(), bytes);
     }
     static std::vector<std::uint8_t> readFile(const fs::path& path)
     {
-        std::ifstream file(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+        return orvex::test::ScratchDir::readBytes(path.string());
     }
 
-    fs::path dir_;
+    orvex::test::ScratchDir scratch_;
 };
 
 TEST_F(OrvexSimProgramTest, ServesThroughItsLinkAndKeepsTheFlashAcrossRuns)
 {
-    const auto link = dir_ / "unit";
-    const auto flashFile = dir_ / "flash.bin";
+    const auto link = pathOf("unit");
+    const auto flashFile = pathOf("flash.bin");
     fs::create_symlink("/nonexistent/stale-tty", link);
     writeFile(flashFile, std::vector<std::uint8_t>(100, 0x0F));
     ChildProgram sim(ORVEX_SIM_PATH, {"--link", link.string(), "--flash", flashFile.string(), "--version-chars",
@@ -79,8 +68,8 @@ TEST_F(OrvexSimProgramTest, ServesThroughItsLinkAndKeepsTheFlashAcrossRuns)
 
 TEST_F(OrvexSimProgramTest, StopsCleanlyOnSigintAndCreatesAMissingFlashFile)
 {
-    const auto link = dir_ / "unit";
-    const auto flashFile = dir_ / "new-flash.bin";
+    const auto link = pathOf("unit");
+    const auto flashFile = pathOf("new-flash.bin");
     ChildProgram sim(ORVEX_SIM_PATH, {"--link", link.string(), "--flash", flashFile.string()});
     ASSERT_TRUE(sim.readLine(kStartTimeout).has_value());
 
@@ -102,7 +91,7 @@ TEST_F(OrvexSimProgramTest, ExitsWithStatus2AndAMessageForABadOption)
 
 TEST_F(OrvexSimProgramTest, RefusesAFlashFileLargerThanTheFlashAndLeavesItAlone)
 {
-    const auto flashFile = dir_ / "big.bin";
+    const auto flashFile = pathOf("big.bin");
     const std::vector<std::uint8_t> big(SimulatedUnit::kFlashSize + 1, 0x11);
     writeFile(flashFile, big);
     ChildProgram sim(ORVEX_SIM_PATH, {"--flash", flashFile.string()});
@@ -114,7 +103,7 @@ TEST_F(OrvexSimProgramTest, RefusesAFlashFileLargerThanTheFlashAndLeavesItAlone)
 
 TEST_F(OrvexSimProgramTest, WillNotReplaceAFileThatIsNotASymlink)
 {
-    const auto notALink = dir_ / "settings.txt";
+    const auto notALink = pathOf("settings.txt");
     writeFile(notALink, {'k', 'e', 'e', 'p'});
     ChildProgram sim(ORVEX_SIM_PATH, {"--link", notALink.string()});
 

@@ -11,6 +11,11 @@
 
 namespace orvex::test {
 
+inline std::uint8_t commandByte(CommandCode command)
+{
+    return static_cast<std::uint8_t>(command);
+}
+
 // A ProgrammerDevice whose serial port is connected, through a real pty, to a
 // simulated unit. The receive deadline is short so that silent-unit cases do
 // not cost five seconds each.
@@ -31,7 +36,7 @@ protected:
 
     void addFault(CommandCode command, sim::FaultAction action, int occurrence = 0, std::uint8_t value = 1)
     {
-        unit.addFault({static_cast<std::uint8_t>(command), occurrence, action, value});
+        unit.addFault({commandByte(command), occurrence, action, value});
     }
 
     // The commands of the requests the unit received, in order.
