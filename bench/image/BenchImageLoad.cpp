@@ -1,9 +1,9 @@
 // Times FirmwareImage::load on a 4 MiB Intel HEX image against srec_cat laying
 // out the same file, and checks that both give the same bytes.
 
-#include "FirmwareImage.h"
+#include "image/FirmwareImage.h"
 #include "HexTextWriter.h"
-#include "ScratchDir.h"
+#include "support/ScratchDir.h"
 #include "SrecCat.h"
 
 #include <algorithm>

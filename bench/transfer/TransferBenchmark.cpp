@@ -3,10 +3,10 @@
 // PC side takes per exchange: wall time, and the CPU time of the thread that
 // runs the commands.
 
-#include "ProgrammerDevice.h"
-#include "PtyUnitServer.h"
-#include "SimulatedUnit.h"
-#include "Timing.h"
+#include "device/ProgrammerDevice.h"
+#include "sim/PtyUnitServer.h"
+#include "sim/SimulatedUnit.h"
+#include "support/Timing.h"
 
 #include <QCoreApplication>
 

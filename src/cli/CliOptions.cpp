@@ -1,6 +1,6 @@
-#include "CliOptions.h"
+#include "cli/CliOptions.h"
 
-#include "ProcedureStep.h"
+#include "notify/ProcedureStep.h"
 
 #include <QCommandLineParser>
 #include <QStringList>

@@ -1,16 +1,16 @@
-#include "CliRun.h"
+#include "cli/CliRun.h"
 
-#include "ConsoleNotifier.h"
-#include "FileReading.h"
-#include "FirmwareImage.h"
-#include "PortArgument.h"
-#include "ProcedureExecutor.h"
-#include "ProcedureSettings.h"
-#include "ProgramDirectory.h"
-#include "ProgrammerDevice.h"
-#include "RequestMailbox.h"
-#include "SettingsFile.h"
-#include "SettingsPaths.h"
+#include "cli/ConsoleNotifier.h"
+#include "image/FileReading.h"
+#include "image/FirmwareImage.h"
+#include "cli/PortArgument.h"
+#include "engine/ProcedureExecutor.h"
+#include "settings/ProcedureSettings.h"
+#include "settings/ProgramDirectory.h"
+#include "device/ProgrammerDevice.h"
+#include "engine/RequestMailbox.h"
+#include "settings/SettingsFile.h"
+#include "settings/SettingsPaths.h"
 
 #include <cstdio>
 #include <filesystem>

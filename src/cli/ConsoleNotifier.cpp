@@ -1,4 +1,4 @@
-#include "ConsoleNotifier.h"
+#include "cli/ConsoleNotifier.h"
 
 namespace orvex::cli {
 

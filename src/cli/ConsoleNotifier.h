@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ProgressBar.h"
-#include "WorkerNotifier.h"
+#include "cli/ProgressBar.h"
+#include "notify/WorkerNotifier.h"
 
 #include <cstdio>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "PortArgument.h"
+#include "cli/PortArgument.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PortDeviceName.h"
+#include "link/PortDeviceName.h"
 
 #include <string>
 

@@ -1,5 +1,5 @@
-#include "CliOptions.h"
-#include "CliRun.h"
+#include "cli/CliOptions.h"
+#include "cli/CliRun.h"
 
 #include <QCoreApplication>
 

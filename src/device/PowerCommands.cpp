@@ -1,6 +1,6 @@
-#include "DeviceTexts.h"
-#include "ProgrammerDevice.h"
-#include "TextFormat.h"
+#include "device/DeviceTexts.h"
+#include "device/ProgrammerDevice.h"
+#include "device/TextFormat.h"
 
 namespace orvex {
 

@@ -1,4 +1,4 @@
-#include "ProgrammerDevice.h"
+#include "device/ProgrammerDevice.h"
 
 namespace orvex {
 

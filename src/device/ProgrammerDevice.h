@@ -1,9 +1,9 @@
 #pragma once
 
-#include "Frame.h"
-#include "FrameLink.h"
-#include "SerialPort.h"
-#include "WorkerNotifier.h"
+#include "link/Frame.h"
+#include "link/FrameLink.h"
+#include "link/SerialPort.h"
+#include "notify/WorkerNotifier.h"
 
 #include <cstdint>
 #include <span>

@@ -1,4 +1,4 @@
-#include "TextFormat.h"
+#include "device/TextFormat.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -1,5 +1,5 @@
-#include "DeviceTexts.h"
-#include "ProgrammerDevice.h"
+#include "device/DeviceTexts.h"
+#include "device/ProgrammerDevice.h"
 
 namespace orvex {
 

@@ -1,7 +1,7 @@
-#include "ProcedureExecutor.h"
+#include "engine/ProcedureExecutor.h"
 
-#include "EngineTexts.h"
-#include "ReadBackSaving.h"
+#include "engine/EngineTexts.h"
+#include "engine/ReadBackSaving.h"
 
 #include <array>
 

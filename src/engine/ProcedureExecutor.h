@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ProgrammerDevice.h"
-#include "RunClock.h"
-#include "WorkerNotifier.h"
+#include "device/ProgrammerDevice.h"
+#include "engine/RunClock.h"
+#include "notify/WorkerNotifier.h"
 
 #include <cstdint>
 

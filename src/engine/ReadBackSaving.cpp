@@ -1,4 +1,4 @@
-#include "ReadBackSaving.h"
+#include "engine/ReadBackSaving.h"
 
 #include <QSaveFile>
 #include <QString>

@@ -1,7 +1,7 @@
-#include "RunClock.h"
+#include "engine/RunClock.h"
 
-#include "EngineTexts.h"
-#include "TextFormat.h"
+#include "engine/EngineTexts.h"
+#include "device/TextFormat.h"
 
 #include <chrono>
 

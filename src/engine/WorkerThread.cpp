@@ -1,4 +1,4 @@
-#include "WorkerThread.h"
+#include "engine/WorkerThread.h"
 
 #include <QThread>
 

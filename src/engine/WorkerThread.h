@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ProcedureExecutor.h"
-#include "ProgrammerDevice.h"
-#include "RequestMailbox.h"
+#include "engine/ProcedureExecutor.h"
+#include "device/ProgrammerDevice.h"
+#include "engine/RequestMailbox.h"
 
 #include <atomic>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "FileExtension.h"
+#include "image/FileExtension.h"
 
 #include <algorithm>
 #include <array>

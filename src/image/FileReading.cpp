@@ -1,6 +1,6 @@
-#include "FileReading.h"
+#include "image/FileReading.h"
 
-#include "BufferAllocation.h"
+#include "image/BufferAllocation.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,10 +1,10 @@
-#include "FirmwareImage.h"
+#include "image/FirmwareImage.h"
 
-#include "BufferAllocation.h"
-#include "FileExtension.h"
-#include "FileReading.h"
-#include "HexLineReader.h"
-#include "RecordPlacement.h"
+#include "image/BufferAllocation.h"
+#include "image/FileExtension.h"
+#include "image/FileReading.h"
+#include "image/HexLineReader.h"
+#include "image/RecordPlacement.h"
 
 #include <algorithm>
 #include <string_view>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "HexRecord.h"
+#include "image/HexRecord.h"
 
 #include <cstdint>
 #include <span>

@@ -1,6 +1,6 @@
-#include "HexRecord.h"
+#include "image/HexRecord.h"
 
-#include "HexDigits.h"
+#include "image/HexDigits.h"
 
 #include <cstddef>
 

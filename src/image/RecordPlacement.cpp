@@ -1,4 +1,4 @@
-#include "RecordPlacement.h"
+#include "image/RecordPlacement.h"
 
 namespace orvex {
 

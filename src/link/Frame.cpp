@@ -1,6 +1,6 @@
-#include "Frame.h"
+#include "link/Frame.h"
 
-#include "Crc8Maxim.h"
+#include "link/Crc8Maxim.h"
 
 namespace orvex {
 

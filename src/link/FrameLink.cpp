@@ -1,7 +1,7 @@
-#include "FrameLink.h"
+#include "link/FrameLink.h"
 
-#include "Crc8Maxim.h"
-#include "Deadline.h"
+#include "link/Crc8Maxim.h"
+#include "link/Deadline.h"
 
 #include <array>
 

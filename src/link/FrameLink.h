@@ -1,7 +1,7 @@
 #pragma once
 
-#include "BytePort.h"
-#include "Frame.h"
+#include "link/BytePort.h"
+#include "link/Frame.h"
 
 namespace orvex {
 

@@ -1,4 +1,4 @@
-#include "PortDeviceName.h"
+#include "link/PortDeviceName.h"
 
 namespace orvex {
 

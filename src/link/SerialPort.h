@@ -1,7 +1,7 @@
 #pragma once
 
-#include "BytePort.h"
-#include "PortDeviceName.h"
+#include "link/BytePort.h"
+#include "link/PortDeviceName.h"
 
 #include <memory>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ProcedureStep.h"
+#include "notify/ProcedureStep.h"
 
 #include <array>
 #include <mutex>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WindowTexts.h"
+#include "notify/WindowTexts.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "ExclusiveFile.h"
+#include "settings/ExclusiveFile.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,6 +1,6 @@
-#include "NumberText.h"
+#include "settings/NumberText.h"
 
-#include "SettingsText.h"
+#include "settings/SettingsText.h"
 
 #include <algorithm>
 #include <array>

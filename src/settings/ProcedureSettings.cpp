@@ -1,6 +1,6 @@
-#include "ProcedureSettings.h"
+#include "settings/ProcedureSettings.h"
 
-#include "SettingsText.h"
+#include "settings/SettingsText.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ProcedureStep.h"
-#include "SettingsFile.h"
+#include "notify/ProcedureStep.h"
+#include "settings/SettingsFile.h"
 
 #include <array>
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "ProgramDirectory.h"
+#include "settings/ProgramDirectory.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -1,4 +1,4 @@
-#include "RecentFiles.h"
+#include "settings/RecentFiles.h"
 
 #include <algorithm>
 #include <utility>

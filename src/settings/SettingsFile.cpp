@@ -1,7 +1,7 @@
-#include "SettingsFile.h"
+#include "settings/SettingsFile.h"
 
-#include "NumberText.h"
-#include "SettingsText.h"
+#include "settings/NumberText.h"
+#include "settings/SettingsText.h"
 
 #include <utility>
 

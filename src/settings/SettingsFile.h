@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ExclusiveFile.h"
+#include "settings/ExclusiveFile.h"
 
 #include <cstdint>
 #include <functional>

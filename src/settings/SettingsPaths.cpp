@@ -1,6 +1,6 @@
-#include "SettingsPaths.h"
+#include "settings/SettingsPaths.h"
 
-#include "ProgramDirectory.h"
+#include "settings/ProgramDirectory.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
-#include "PtyUnitServer.h"
-#include "ScratchDir.h"
-#include "SimulatedUnit.h"
+#include "sim/PtyUnitServer.h"
+#include "support/ScratchDir.h"
+#include "sim/SimulatedUnit.h"
 
 #include <QProcess>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "DeviceOnSimulatedUnit.h"
+#include "support/DeviceOnSimulatedUnit.h"
 
 #include <random>
 

@@ -1,7 +1,7 @@
-#include "DeviceOnSimulatedUnit.h"
-#include "EngineTexts.h"
-#include "ProcedureExecutor.h"
-#include "ScratchDir.h"
+#include "support/DeviceOnSimulatedUnit.h"
+#include "engine/EngineTexts.h"
+#include "engine/ProcedureExecutor.h"
+#include "support/ScratchDir.h"
 
 #include <chrono>
 #include <csignal>

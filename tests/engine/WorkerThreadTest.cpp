@@ -1,9 +1,9 @@
-#include "PtyUnitServer.h"
-#include "RecordingNotifier.h"
-#include "RequestMailbox.h"
-#include "SimulatedUnit.h"
-#include "Timing.h"
-#include "WorkerThread.h"
+#include "sim/PtyUnitServer.h"
+#include "support/RecordingNotifier.h"
+#include "engine/RequestMailbox.h"
+#include "sim/SimulatedUnit.h"
+#include "support/Timing.h"
+#include "engine/WorkerThread.h"
 
 #include <gtest/gtest.h>
 

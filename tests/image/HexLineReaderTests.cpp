@@ -1,4 +1,4 @@
-#include "HexLineReader.h"
+#include "image/HexLineReader.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "HexDigits.h"
-#include "HexRecord.h"
+#include "image/HexDigits.h"
+#include "image/HexRecord.h"
 #include "HexTextWriter.h"
 
 #include <gtest/gtest.h>

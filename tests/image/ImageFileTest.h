@@ -1,8 +1,8 @@
 #pragma once
 
-#include "FirmwareImage.h"
+#include "image/FirmwareImage.h"
 #include "HexTextWriter.h"
-#include "ScratchDir.h"
+#include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "Crc8Maxim.h"
-#include "Frame.h"
-#include "FrameLink.h"
+#include "link/Crc8Maxim.h"
+#include "link/Frame.h"
+#include "link/FrameLink.h"
 #include "MemoryPort.h"
-#include "Timing.h"
+#include "support/Timing.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BytePort.h"
+#include "link/BytePort.h"
 
 #include <chrono>
 #include <deque>

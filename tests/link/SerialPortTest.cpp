@@ -1,8 +1,8 @@
-#include "FrameLink.h"
-#include "PortDeviceName.h"
-#include "SerialPort.h"
+#include "link/FrameLink.h"
+#include "link/PortDeviceName.h"
+#include "link/SerialPort.h"
 #include "TestPty.h"
-#include "Timing.h"
+#include "support/Timing.h"
 
 #include <gtest/gtest.h>
 

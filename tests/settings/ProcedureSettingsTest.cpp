@@ -1,5 +1,5 @@
-#include "ProcedureSettings.h"
-#include "ScratchDir.h"
+#include "settings/ProcedureSettings.h"
+#include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "ChildProcess.h"
-#include "ProgramDirectory.h"
-#include "SettingsPaths.h"
-#include "ScratchDir.h"
+#include "settings/ProgramDirectory.h"
+#include "settings/SettingsPaths.h"
+#include "support/ScratchDir.h"
 
 #include <QStandardPaths>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "RecentFiles.h"
-#include "ScratchDir.h"
+#include "settings/RecentFiles.h"
+#include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 

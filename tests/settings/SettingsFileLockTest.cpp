@@ -1,6 +1,6 @@
 #include "ChildProcess.h"
-#include "SettingsFile.h"
-#include "ScratchDir.h"
+#include "settings/SettingsFile.h"
+#include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "SettingsFile.h"
-#include "ScratchDir.h"
+#include "settings/SettingsFile.h"
+#include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "ChildProgram.h"
-#include "ScratchDir.h"
+#include "support/ScratchDir.h"
 #include "TtyClient.h"
 #include "UnitTestSupport.h"
 

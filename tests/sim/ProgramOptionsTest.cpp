@@ -1,4 +1,4 @@
-#include "ProgramOptions.h"
+#include "sim/ProgramOptions.h"
 
 #include <gtest/gtest.h>
 

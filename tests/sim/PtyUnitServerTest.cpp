@@ -1,4 +1,4 @@
-#include "PtyUnitServer.h"
+#include "sim/PtyUnitServer.h"
 #include "TtyClient.h"
 #include "UnitTestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "RequestParser.h"
+#include "sim/RequestParser.h"
 #include "WireFrames.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SimulatedUnit.h"
+#include "sim/SimulatedUnit.h"
 #include "WireFrames.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "WireFrames.h"
 
-#include "Crc8Maxim.h"
+#include "link/Crc8Maxim.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "ProgrammerDevice.h"
-#include "PtyUnitServer.h"
-#include "RecordingNotifier.h"
-#include "SimulatedUnit.h"
+#include "device/ProgrammerDevice.h"
+#include "sim/PtyUnitServer.h"
+#include "support/RecordingNotifier.h"
+#include "sim/SimulatedUnit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WorkerNotifier.h"
+#include "notify/WorkerNotifier.h"
 
 #include <mutex>
 #include <optional>

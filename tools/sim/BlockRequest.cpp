@@ -1,6 +1,6 @@
-#include "BlockRequest.h"
+#include "sim/BlockRequest.h"
 
-#include "SimulatedUnit.h"
+#include "sim/SimulatedUnit.h"
 
 namespace orvex::sim {
 

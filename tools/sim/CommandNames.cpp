@@ -1,6 +1,6 @@
-#include "CommandNames.h"
+#include "sim/CommandNames.h"
 
-#include "Frame.h"
+#include "link/Frame.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "DeviceLink.h"
+#include "sim/DeviceLink.h"
 
 #include <filesystem>
 #include <stdexcept>

@@ -1,4 +1,4 @@
-#include "FaultSchedule.h"
+#include "sim/FaultSchedule.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "FlashFile.h"
+#include "sim/FlashFile.h"
 
 #include <filesystem>
 #include <fstream>

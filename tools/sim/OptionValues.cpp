@@ -1,6 +1,6 @@
-#include "OptionValues.h"
+#include "sim/OptionValues.h"
 
-#include "CommandNames.h"
+#include "sim/CommandNames.h"
 
 #include <charconv>
 

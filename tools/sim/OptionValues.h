@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SimulatedUnit.h"
+#include "sim/SimulatedUnit.h"
 
 #include <optional>
 #include <string>

@@ -1,7 +1,7 @@
-#include "ProgramOptions.h"
+#include "sim/ProgramOptions.h"
 
-#include "CommandNames.h"
-#include "OptionValues.h"
+#include "sim/CommandNames.h"
+#include "sim/OptionValues.h"
 
 #include <getopt.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PtyUnitServer.h"
-#include "SimulatedUnit.h"
+#include "sim/PtyUnitServer.h"
+#include "sim/SimulatedUnit.h"
 
 #include <string>
 #include <variant>

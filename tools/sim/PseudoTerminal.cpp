@@ -1,4 +1,4 @@
-#include "PseudoTerminal.h"
+#include "sim/PseudoTerminal.h"
 
 #include <fcntl.h>
 #include <pty.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FileDescriptor.h"
+#include "sim/FileDescriptor.h"
 
 #include <string>
 

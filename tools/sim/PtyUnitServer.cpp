@@ -1,4 +1,4 @@
-#include "PtyUnitServer.h"
+#include "sim/PtyUnitServer.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>

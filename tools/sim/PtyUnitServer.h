@@ -1,10 +1,10 @@
 #pragma once
 
-#include "FileDescriptor.h"
-#include "PseudoTerminal.h"
-#include "RequestParser.h"
-#include "SerialLine.h"
-#include "SimulatedUnit.h"
+#include "sim/FileDescriptor.h"
+#include "sim/PseudoTerminal.h"
+#include "sim/RequestParser.h"
+#include "sim/SerialLine.h"
+#include "sim/SimulatedUnit.h"
 
 #include <cstdint>
 #include <mutex>

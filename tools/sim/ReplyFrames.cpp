@@ -1,4 +1,4 @@
-#include "ReplyFrames.h"
+#include "sim/ReplyFrames.h"
 
 #include <algorithm>
 

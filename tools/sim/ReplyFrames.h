@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Frame.h"
+#include "link/Frame.h"
 
 #include <array>
 #include <cstdint>

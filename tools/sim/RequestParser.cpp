@@ -1,6 +1,6 @@
-#include "RequestParser.h"
+#include "sim/RequestParser.h"
 
-#include "Crc8Maxim.h"
+#include "link/Crc8Maxim.h"
 
 namespace orvex::sim {
 

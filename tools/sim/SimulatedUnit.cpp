@@ -1,7 +1,7 @@
-#include "SimulatedUnit.h"
+#include "sim/SimulatedUnit.h"
 
-#include "BlockRequest.h"
-#include "ReplyFrames.h"
+#include "sim/BlockRequest.h"
+#include "sim/ReplyFrames.h"
 
 #include <algorithm>
 

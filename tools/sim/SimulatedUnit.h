@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FaultSchedule.h"
-#include "FlashMemory.h"
+#include "sim/FaultSchedule.h"
+#include "sim/FlashMemory.h"
 
 #include <array>
 #include <chrono>

@@ -1,8 +1,8 @@
-#include "DeviceLink.h"
-#include "FlashFile.h"
-#include "ProgramOptions.h"
-#include "PtyUnitServer.h"
-#include "SimulatedUnit.h"
+#include "sim/DeviceLink.h"
+#include "sim/FlashFile.h"
+#include "sim/ProgramOptions.h"
+#include "sim/PtyUnitServer.h"
+#include "sim/SimulatedUnit.h"
 
 #include <csignal>
 #include <iostream>

@@ -1,7 +1,7 @@
 // libFuzzer entry: every input is written to a file and loaded as a firmware
 // image, as Intel HEX or, when its first byte is not ASCII, as a binary file.
 
-#include "FirmwareImage.h"
+#include "image/FirmwareImage.h"
 
 #include <unistd.h>
 

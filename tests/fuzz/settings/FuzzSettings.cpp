@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes to the settings reader as a file, then checks that
 // the lines it yields obey the format and that one save makes the file stable.
 
-#include "SettingsFile.h"
-#include "SettingsText.h"
+#include "settings/SettingsFile.h"
+#include "settings/SettingsText.h"
 
 #include <cstdint>
 #include <cstdlib>
