@@ -254,7 +254,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailingRow{"Verify", CmdVerifyBlock, FaultAction::Refuse, 1, EngineTexts::kVerifyFailed, {0x06, 0x09, 0x0A}, true},
         FailingRow{"Read", CmdReadBlock, FaultAction::WrongCommand, 0x05, EngineTexts::kReadFailed, {0x0B, 0x01, 0x02}, true},
         FailingRow{"PowerOff", CmdPowerOff, FaultAction::Refuse, 1, EngineTexts::kPowerOffFailed, {0x03, 0x0E}, true}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST(RunTime, FormatsThreeDecimalsAcrossACounterWrap)
 {

@@ -57,7 +57,7 @@ private:
             const int length = pick(1, 32);
             if (pick(0, 2) == 0)
                 offset = pick(0, 0xFFFF); // leave a gap, or go back below
-            if (offset + length > 0x10000 || !claim(base_ + offset, length))
+            if (offset + length > 0x10000 || !claim(base_ + static_cast<std::size_t>(offset), length))
                 continue;
             Bytes data(static_cast<std::size_t>(length));
             std::ranges::generate(data, [this] { return static_cast<std::uint8_t>(pick(0, 255)); });

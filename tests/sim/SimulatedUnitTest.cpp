@@ -269,7 +269,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadBlockCase{"ReadOfFewerThan64", Cmd::CmdReadBlock, blockPayload(0, 63, 0)},
         BadBlockCase{"ReadWithData", Cmd::CmdReadBlock, blockPayload(0, 64, 0, zeros(1))},
         BadBlockCase{"ReadPastTheFlashEnd", Cmd::CmdReadBlock, blockPayload(0, 64, 131072 - 63)}),
-    [](const testing::TestParamInfo<BadBlockCase>& info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<BadBlockCase>& row) { return std::string(row.param.name); });
 
 TEST(SimulatedUnitTest, AcceptsTheLastBlockAndShortBlocksAtTheFlashEnd)
 {
@@ -283,7 +283,7 @@ TEST(SimulatedUnitTest, AcceptsTheLastBlockAndShortBlocksAtTheFlashEnd)
 TEST(SimulatedUnitTest, UnknownCommandsGetARefusalWithTheirOwnCommandByte)
 {
     UnitDriver driver;
-    for (std::uint8_t command : {0x0C, 0x0F, 0x80, 0xFF}) {
+    for (std::uint8_t command : {std::uint8_t{0x0C}, std::uint8_t{0x0F}, std::uint8_t{0x80}, std::uint8_t{0xFF}}) {
         const auto reply = decodeReply(driver.unit.handleRequest(command, {}).bytes);
         ASSERT_TRUE(reply.has_value());
         EXPECT_EQ(reply->command, command);
