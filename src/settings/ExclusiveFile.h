@@ -1,14 +1,15 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace orvex {
 
-// A file opened for reading and writing that no second open can share, in
-// this process or another, until it is closed. On Windows the open itself
-// denies sharing; elsewhere an exclusive flock() on the open descriptor does,
-// so every opener must go through this class.
+// A regular file opened for reading and writing that no second open can
+// share, in this process or another, until it is closed. On Windows the open
+// itself denies sharing; elsewhere an exclusive flock() on the open descriptor
+// does, so every opener that may write must go through this class.
 class ExclusiveFile {
 public:
     ExclusiveFile() = default;
@@ -22,8 +23,9 @@ public:
     bool isOpen() const { return descriptor_ >= 0; }
     void close();
 
-    // The whole content; false on a read error or when closed.
-    bool readAll(std::string& content);
+    // The whole content; false on a read error, when closed, or when the file
+    // holds more than maxBytes (of which no more than maxBytes + 1 are read).
+    bool readAll(std::string& content, std::size_t maxBytes);
     // Makes content the whole of the file; false on a write error or when closed.
     bool replaceContent(std::string_view content);
     // Pushes what was written down to the disk.

@@ -57,6 +57,13 @@ std::map<int, std::string> portDevicesFromFile(const SettingsFile& file)
     return devices;
 }
 
+std::map<int, std::string> readPortDevices(const std::string& configPath)
+{
+    SettingsFile file;
+    file.loadReadOnly(configPath);
+    return portDevicesFromFile(file);
+}
+
 ProcedureSettings loadProcedureSettings(SettingsFile& file, const std::string& path)
 {
     file.open(path);

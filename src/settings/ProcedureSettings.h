@@ -27,9 +27,13 @@ struct ProcedureSettings {
     int portNumber() const { return comIndex + 1; }
 };
 
-// Port number -> device from the "COM<n> DEVICE" keys of an open file, for a
-// reader that must not rewrite the file.
+// Port number -> device from the "COM<n> DEVICE" keys of a loaded file, values
+// trimmed.
 std::map<int, std::string> portDevicesFromFile(const SettingsFile& file);
+// The same from the config file at configPath, read without writing, locking
+// or creating anything, so it needs no write access and never disturbs the
+// window's copy. Empty when the file is missing, unreadable or too long.
+std::map<int, std::string> readPortDevices(const std::string& configPath);
 
 // Opens the file at path through the given object, reads the settings and
 // closes it again, rewriting it in the written form with the same lines. When

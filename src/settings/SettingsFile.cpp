@@ -1,6 +1,8 @@
 #include "settings/SettingsFile.h"
 
+#include "settings/FileDescriptor.h"
 #include "settings/NumberText.h"
+#include "settings/SettingsPaths.h"
 #include "settings/SettingsText.h"
 
 #include <utility>
@@ -24,6 +26,7 @@ void setOpenFailureHandler(OpenFailureHandler handler)
 
 bool SettingsFile::open(const std::string& path)
 {
+    createUserSettingsFolderFor(path);
     // A file that cannot be read is not opened at all: writing back lines
     // that were never read would wipe it.
     if (file_.open(path) && load())
@@ -37,7 +40,16 @@ bool SettingsFile::open(const std::string& path)
 bool SettingsFile::load()
 {
     std::string content;
-    if (!file_.readAll(content))
+    if (!file_.readAll(content, kMaxFileLength))
+        return false;
+    lines_ = splitLines(content);
+    return true;
+}
+
+bool SettingsFile::loadReadOnly(const std::string& path)
+{
+    std::string content;
+    if (!readWholeFile(path, kMaxFileLength, content))
         return false;
     lines_ = splitLines(content);
     return true;

@@ -31,10 +31,16 @@ public:
     SettingsFile& operator=(const SettingsFile&) = delete;
 
     // Creates a missing file, never truncates one, and loads its lines. On
-    // failure reports through the open-failure handler, keeps the lines it had
-    // and stays closed, so the saves that follow write nothing.
+    // failure (a file longer than kMaxFileLength among them) reports through
+    // the open-failure handler, keeps the lines it had and stays closed, so
+    // the saves that follow write nothing. A file in the user's configuration
+    // folder gets that folder created first.
     bool open(const std::string& path);
     bool isOpen() const { return file_.isOpen(); }
+    // Replaces the lines with the file's without opening it for writing:
+    // nothing is created, locked or reported, and saves stay refused. False,
+    // with the lines kept, when the file is missing, unreadable or too long.
+    bool loadReadOnly(const std::string& path);
 
     // Index of the first line whose key matches the trimmed key, or -1.
     int findKey(const std::string& key) const;

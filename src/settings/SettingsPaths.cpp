@@ -10,52 +10,71 @@ namespace orvex {
 
 namespace {
 
-// A directory that does not exist is left alone on purpose: it is a broken
-// program path, not an installed program, and opening fails visibly there.
-bool isUnwritableDirectory(const std::string& directory)
+constexpr char kConfigFileName[] = "config.cfg";
+constexpr char kRecentFilesFileName[] = "Latest.cfg";
+
+QString toQString(const std::string& path)
 {
-    const QFileInfo info(QString::fromStdString(directory));
-    return info.isDir() && !info.isWritable();
+    return QString::fromStdString(path);
+}
+
+std::string pathIn(const std::string& directory, const char* fileName)
+{
+    return directory + kPathSeparator + fileName;
 }
 
 bool programDirectoryIsUnwritable()
 {
-    return isUnwritableDirectory(programDirectory());
+    const QFileInfo info(toQString(programDirectory()));
+    return info.isDir() && !info.isWritable();
 }
 
+// Empty when the system names no such folder.
 std::string userConfigDirectory()
 {
-    const QString directory = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-    QDir().mkpath(directory);
-    return QDir::toNativeSeparators(directory).toStdString();
+    return QDir::toNativeSeparators(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)).toStdString();
+}
+
+bool staysBesideProgram(const char* fileName)
+{
+    return QFileInfo::exists(toQString(pathIn(programDirectory(), fileName))) || !programDirectoryIsUnwritable()
+           || userConfigDirectory().empty();
 }
 
 std::string settingsFilePath(const char* fileName)
 {
-    return settingsDirectory() + kPathSeparator + fileName;
+    return pathIn(staysBesideProgram(fileName) ? programDirectory() : userConfigDirectory(), fileName);
+}
+
+std::string directoryOf(const std::string& path)
+{
+    const std::size_t separator = path.rfind(kPathSeparator);
+    return separator == std::string::npos ? std::string{} : path.substr(0, separator);
 }
 
 } // namespace
 
-std::string settingsDirectory()
-{
-    return programDirectoryIsUnwritable() ? userConfigDirectory() : programDirectory();
-}
-
 std::string configFilePath()
 {
-    return settingsFilePath("config.cfg");
+    return settingsFilePath(kConfigFileName);
 }
 
 std::string recentFilesPath()
 {
-    return settingsFilePath("Latest.cfg");
+    return settingsFilePath(kRecentFilesFileName);
 }
 
 std::string readBackSaveDirectory()
 {
-    return programDirectoryIsUnwritable() ? QDir::toNativeSeparators(QDir::homePath()).toStdString()
-                                          : programDirectory();
+    return staysBesideProgram(kConfigFileName) ? programDirectory()
+                                               : QDir::toNativeSeparators(QDir::homePath()).toStdString();
+}
+
+void createUserSettingsFolderFor(const std::string& settingsPath)
+{
+    const std::string folder = directoryOf(settingsPath);
+    if (!folder.empty() && folder == userConfigDirectory())
+        QDir().mkpath(toQString(folder));
 }
 
 } // namespace orvex

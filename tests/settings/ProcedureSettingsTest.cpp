@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <filesystem>
 #include <limits>
 
 namespace orvex {
@@ -96,6 +98,24 @@ TEST_F(ProcedureSettingsTest, DeviceKeysAreReadAndSavingKeepsEveryOtherLineInPla
     EXPECT_EQ(test::ScratchDir::readFile(path),
               "# bench 2\n\rREAD=0\n\rCOM2 DEVICE = /dev/ttyUSB0\n\rCOM=4\n\rCOM3 DEVICE=\n\rTEST FF=1\n\r"
               "com4 device=/dev/ttyACM0\n\rPROGRAM=1\n\rRELOAD=0\n\rERASE=0\n\rVERIFY=0\n\rDETECT=0\n\r");
+}
+
+TEST_F(ProcedureSettingsTest, PortDevicesAreReadWithoutCreatingRewritingOrLockingTheFile)
+{
+    int failures = 0;
+    setOpenFailureHandler([&](const std::string&) { ++failures; });
+    EXPECT_TRUE(readPortDevices(path).empty());
+    EXPECT_FALSE(std::filesystem::exists(path));
+
+    const std::string bytes = "COM=2\r\ncom2 device =  /dev/ttyUSB1 \r\n";
+    test::ScratchDir::writeFile(path, bytes);
+    SettingsFile windowCopy(path);
+    EXPECT_EQ(readPortDevices(path), (std::map<int, std::string>{{2, "/dev/ttyUSB1"}}));
+    EXPECT_EQ(test::ScratchDir::readFile(path), bytes);
+
+    std::filesystem::resize_file(path, std::uintmax_t{64} << 30);
+    EXPECT_TRUE(readPortDevices(path).empty());
+    EXPECT_EQ(failures, 0);
 }
 
 TEST_F(ProcedureSettingsTest, UnopenableFileGivesDefaultsAndIsNotWrittenAtShutDown)

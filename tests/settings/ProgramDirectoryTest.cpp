@@ -1,5 +1,7 @@
 #include "ChildProcess.h"
+#include "settings/ProcedureSettings.h"
 #include "settings/ProgramDirectory.h"
+#include "settings/RecentFiles.h"
 #include "settings/SettingsPaths.h"
 #include "support/ScratchDir.h"
 
@@ -8,6 +10,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <optional>
 
 namespace orvex {
 namespace {
@@ -28,7 +32,47 @@ class SettingsPathsTest : public testing::Test {
 protected:
     void TearDown() override { setProgramDirectoryForTesting({}); }
 
+    // A program directory that "nobody" may read but not write, holding a
+    // read-only config.cfg with these bytes when they are given.
+    std::string readOnlyProgramDirectory(const std::optional<std::string>& configBytes = std::nullopt)
+    {
+        const std::string installed = files.pathOf("bin");
+        fs::create_directory(installed);
+        fs::create_directory(home);
+        if (configBytes) {
+            test::ScratchDir::writeFile(installed + "/config.cfg", *configBytes);
+            fs::permissions(installed + "/config.cfg", fs::perms::owner_read | fs::perms::others_read);
+        }
+        fs::permissions(installed, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read |
+                                       fs::perms::others_exec);
+        fs::permissions(home, fs::perms::all);
+        fs::permissions(files.directory(), fs::perms::others_exec, fs::perm_options::add);
+        return installed;
+    }
+
+    // Runs work as "nobody", whose home is the scratch one, with Qt's test
+    // folders so that the real user's configuration is never touched.
+    std::string inChildOfNobody(const std::function<std::string()>& work) const
+    {
+        return test::runInChild(
+            [&] {
+                setenv("HOME", home.c_str(), 1);
+                QStandardPaths::setTestModeEnabled(true);
+                return work();
+            },
+            true);
+    }
+
+    std::string userConfiguration() const { return home + "/.qttest/config/settings_tests"; }
+
+    static std::string presence(const std::string& path)
+    {
+        std::error_code error;
+        return fs::exists(path, error) ? "present" : "missing";
+    }
+
     test::ScratchDir files;
+    std::string home = files.pathOf("home");
 };
 
 TEST_F(SettingsPathsTest, DerivedDirectoryHoldsTheRunningProgram)
@@ -52,30 +96,40 @@ TEST_F(SettingsPathsTest, MissingProgramDirectoryIsKeptSoThatOpeningFailsVisibly
     EXPECT_EQ(configFilePath(), missing + "/config.cfg");
 }
 
-TEST_F(SettingsPathsTest, ReadOnlyProgramDirectoryMovesTheFilesToTheUserConfiguration)
+TEST_F(SettingsPathsTest, ReadOnlyProgramDirectoryMovesTheFilesToTheUserConfigurationOnlyOnceWritten)
 {
-    const std::string installed = files.pathOf("bin");
-    const std::string home = files.pathOf("home");
-    fs::create_directory(installed);
-    fs::create_directory(home);
-    fs::permissions(installed, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read |
-                                   fs::perms::others_exec);
-    fs::permissions(home, fs::perms::all);
-    fs::permissions(files.directory(), fs::perms::others_exec, fs::perm_options::add);
+    const std::string installed = readOnlyProgramDirectory();
+    const std::string seen = inChildOfNobody([&] {
+        setProgramDirectoryForTesting(installed);
+        std::string found = configFilePath() + "|" + recentFilesPath() + "|" + readBackSaveDirectory();
+        readPortDevices(configFilePath());
+        found += "|" + presence(userConfiguration());
+        SettingsFile procedureFile;
+        loadProcedureSettings(procedureFile, configFilePath());
+        RecentFiles().load(recentFilesPath());
+        return found + "|" + presence(userConfiguration() + "/config.cfg") + "|" +
+               presence(userConfiguration() + "/Latest.cfg");
+    });
+    EXPECT_EQ(seen, userConfiguration() + "/config.cfg|" + userConfiguration() + "/Latest.cfg|" + home +
+                        "|missing|present|present");
+}
 
-    const std::string seen = test::runInChild(
-        [&] {
-            setenv("HOME", home.c_str(), 1);
-            QStandardPaths::setTestModeEnabled(true);
-            setProgramDirectoryForTesting(installed);
-            const bool created = fs::is_directory(settingsDirectory());
-            return configFilePath() + "|" + recentFilesPath() + "|" + readBackSaveDirectory() + "|" +
-                   (created ? "created" : "missing");
-        },
-        true);
-
-    const std::string config = home + "/.qttest/config/settings_tests";
-    EXPECT_EQ(seen, config + "/config.cfg|" + config + "/Latest.cfg|" + home + "|created");
+TEST_F(SettingsPathsTest, FileAlreadyBesideAReadOnlyProgramIsReadThereAndSavesGoNowhereElse)
+{
+    const std::string installed = readOnlyProgramDirectory("COM1 DEVICE = /dev/ttyUSB7\r\n");
+    const std::string seen = inChildOfNobody([&] {
+        std::string reports;
+        setOpenFailureHandler([&](const std::string& failedPath) { reports += " " + failedPath; });
+        setProgramDirectoryForTesting(installed);
+        std::string found = configFilePath() + "|" + recentFilesPath() + "|" + readBackSaveDirectory() + "|" +
+                            readPortDevices(configFilePath())[1];
+        SettingsFile procedureFile;
+        saveProcedureSettings(procedureFile, configFilePath(), ProcedureSettings{});
+        return found + "|" + presence(userConfiguration()) + "|refused" + reports;
+    });
+    EXPECT_EQ(seen, installed + "/config.cfg|" + userConfiguration() + "/Latest.cfg|" + installed +
+                        "|/dev/ttyUSB7|missing|refused " + installed + "/config.cfg");
+    EXPECT_EQ(test::ScratchDir::readFile(installed + "/config.cfg"), "COM1 DEVICE = /dev/ttyUSB7\r\n");
 }
 
 } // namespace

@@ -1,10 +1,15 @@
+#include "ChildProcess.h"
 #include "settings/SettingsFile.h"
+#include "settings/SettingsText.h"
 #include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace orvex {
 namespace {
@@ -234,6 +239,45 @@ TEST_F(SettingsFileTest, FailedOpenReportsKeepsTheLinesAndWritesNothing)
     EXPECT_FALSE(file.saveAndClose());
     EXPECT_TRUE(std::filesystem::is_empty(directoryPath));
     EXPECT_EQ(test::ScratchDir::readFile(path), "a=1\n\r");
+}
+
+TEST_F(SettingsFileTest, FileLongerThanTheLimitIsRefusedUnreadAndNeverWiped)
+{
+    std::vector<std::string> reported;
+    setOpenFailureHandler([&](const std::string& failedPath) { reported.push_back(failedPath); });
+    // Sparse: it claims 64 GiB and takes no room on the disk.
+    constexpr std::uintmax_t kHugeLength = std::uintmax_t{64} << 30;
+    const std::string huge = files.write("huge.cfg", "a=2\n");
+    std::filesystem::resize_file(huge, kHugeLength);
+    const std::string longest = files.write("longest.cfg", "b=3\n" + std::string(kMaxFileLength - 4, ' '));
+    const std::string oneMore = files.write("one-more.cfg", "c=4\n" + std::string(kMaxFileLength - 3, ' '));
+
+    SettingsFile file;
+    openWith(file, "a=1\n");
+    ASSERT_TRUE(file.saveAndClose());
+    EXPECT_FALSE(file.open(huge));
+    EXPECT_FALSE(file.open(oneMore));
+    EXPECT_EQ(file.getInt("a"), 1);
+    EXPECT_FALSE(file.saveAndClose());
+    EXPECT_FALSE(file.loadReadOnly(huge));
+    EXPECT_EQ(reported, std::vector<std::string>({huge, oneMore}));
+    EXPECT_EQ(std::filesystem::file_size(huge), kHugeLength);
+    EXPECT_EQ(std::filesystem::file_size(oneMore), kMaxFileLength + 1);
+
+    ASSERT_TRUE(file.open(longest));
+    EXPECT_EQ(file.getInt("b"), 3);
+}
+
+TEST_F(SettingsFileTest, FifoIsRefusedWithoutWaitingForAWriter)
+{
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    // A reader that waits gets killed by the alarm and says nothing.
+    const std::string seen = test::runInChild([this] {
+        alarm(5);
+        SettingsFile file;
+        return std::string(file.open(path) ? "opened" : "refused") + (file.loadReadOnly(path) ? " read" : " unread");
+    });
+    EXPECT_EQ(seen, "refused unread");
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 // Feeds arbitrary bytes to the settings reader as a file, then checks that
-// the lines it yields obey the format and that one save makes the file stable.
+// the lines it yields obey the format, that the read-only reader sees the same
+// port devices, and that one save makes the file stable.
 
+#include "settings/ProcedureSettings.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsText.h"
 
@@ -44,7 +46,8 @@ private:
     static std::filesystem::path directory()
     {
         const std::filesystem::path memory = "/dev/shm";
-        return std::filesystem::is_directory(memory) ? memory : std::filesystem::temp_directory_path();
+        std::error_code error;
+        return std::filesystem::is_directory(memory, error) ? memory : std::filesystem::temp_directory_path();
     }
 
     std::string path_;
@@ -118,6 +121,7 @@ void loadChangeAndSave(const ScratchFile& scratch, const std::string& bytes)
     SettingsFile file;
     check(file.open(scratch.path()));
     checkLinesAreReadForm(file);
+    check(orvex::readPortDevices(scratch.path()) == orvex::portDevicesFromFile(file));
     exerciseGetters(file);
     checkSettersRoundTrip(file, bytes);
     check(file.saveAndClose());
@@ -130,6 +134,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const ScratchFile scratch;
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     scratch.write(bytes);
+    if (bytes.size() > orvex::kMaxFileLength) {
+        check(!SettingsFile().open(scratch.path()));
+        return 0;
+    }
     loadChangeAndSave(scratch, bytes);
 
     // Whatever the setters left, one round brings the file to its written
