@@ -101,6 +101,14 @@ TEST_F(OrvexSimProgramTest, RefusesAFlashFileLargerThanTheFlashAndLeavesItAlone)
     EXPECT_EQ(readFile(flashFile), big);
 }
 
+TEST_F(OrvexSimProgramTest, RefusesAFlashFileThatIsNotARegularFileWithoutReadingIt)
+{
+    ChildProgram sim(ORVEX_SIM_PATH, {"--flash", "/dev/zero"});
+
+    EXPECT_EQ(sim.waitForExit(kExitTimeout), 1);
+    EXPECT_NE(sim.standardError().find("/dev/zero is not a regular file"), std::string::npos);
+}
+
 TEST_F(OrvexSimProgramTest, WillNotReplaceAFileThatIsNotASymlink)
 {
     const auto notALink = pathOf("settings.txt");

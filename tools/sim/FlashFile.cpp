@@ -2,25 +2,48 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 namespace orvex::sim {
 
-std::vector<std::uint8_t> loadFlashFile(const std::string& path, std::size_t maxSize)
+namespace {
+
+std::runtime_error unreadable(const std::string& path)
+{
+    return std::runtime_error("cannot read the flash file " + path);
+}
+
+// maxSize + 1 bytes at the most: enough to tell that a file is too long,
+// however long it is or grows while it is read.
+std::vector<std::uint8_t> readAtMost(const std::string& path, std::size_t maxSize)
 {
     std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        if (!std::filesystem::exists(path))
-            return {};
-        throw std::runtime_error("cannot read the flash file " + path);
-    }
-    std::vector<std::uint8_t> contents{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    if (!file)
+        throw unreadable(path);
+    std::vector<std::uint8_t> contents(maxSize + 1);
+    file.read(reinterpret_cast<char*>(contents.data()), static_cast<std::streamsize>(contents.size()));
     if (file.bad())
-        throw std::runtime_error("cannot read the flash file " + path);
+        throw unreadable(path);
+    contents.resize(static_cast<std::size_t>(file.gcount()));
+    return contents;
+}
+
+} // namespace
+
+std::vector<std::uint8_t> loadFlashFile(const std::string& path, std::size_t maxSize)
+{
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (status.type() == std::filesystem::file_type::not_found)
+        return {};
+    if (error)
+        throw unreadable(path);
+    if (!std::filesystem::is_regular_file(status))
+        throw std::runtime_error("the flash file " + path + " is not a regular file");
+    std::vector<std::uint8_t> contents = readAtMost(path, maxSize);
     if (contents.size() > maxSize)
-        throw std::runtime_error("the flash file " + path + " holds " + std::to_string(contents.size())
-                                 + " bytes, more than the " + std::to_string(maxSize) + " of the flash");
+        throw std::runtime_error("the flash file " + path + " holds more than the " + std::to_string(maxSize)
+                                 + " bytes of the flash");
     return contents;
 }
 
