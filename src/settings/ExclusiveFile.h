@@ -18,7 +18,8 @@ public:
     ExclusiveFile& operator=(const ExclusiveFile&) = delete;
 
     // Creates a missing file, never truncates one. False when the file cannot
-    // be opened or created, or someone else holds it; the object stays closed.
+    // be opened or created, is no regular file, or someone else holds it; the
+    // object stays closed.
     bool open(const std::string& path);
     bool isOpen() const { return descriptor_ >= 0; }
     void close();
