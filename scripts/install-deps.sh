@@ -5,10 +5,11 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-serialport-dev libgl1-mesa-dev
+  qt6-base-dev qt6-serialport-dev qt6-svg-dev libgl1-mesa-dev
   libgtest-dev googletest
   clang libclang-rt-14-dev
   srecord
+  locales
 )
 
 missing=()

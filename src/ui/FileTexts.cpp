@@ -1,0 +1,57 @@
+#include "ui/FileTexts.h"
+
+#include "device/TextFormat.h"
+
+#include <array>
+#include <clocale>
+#include <locale.h> // newlocale, strftime_l; _create_locale, _strftime_l on Windows
+#include <time.h>
+
+namespace orvex::ui {
+
+namespace {
+
+constexpr char kTimeFormat[] = "%d %B, %X";
+
+std::tm localTime(std::time_t time)
+{
+    std::tm parts{};
+#ifdef _WIN32
+    localtime_s(&parts, &time);
+#else
+    localtime_r(&time, &parts);
+#endif
+    return parts;
+}
+
+// Formats in a C locale of its own, so neither the process locale nor
+// another thread's setlocale() can change the text.
+std::string formatInCLocale(const std::tm& parts)
+{
+    std::array<char, 128> text{};
+#ifdef _WIN32
+    _locale_t c = _create_locale(LC_ALL, "C");
+    const std::size_t length = _strftime_l(text.data(), text.size(), kTimeFormat, &parts, c);
+    _free_locale(c);
+#else
+    locale_t c = newlocale(LC_ALL_MASK, "C", nullptr);
+    const std::size_t length = strftime_l(text.data(), text.size(), kTimeFormat, &parts, c);
+    freelocale(c);
+#endif
+    return std::string(text.data(), length);
+}
+
+} // namespace
+
+std::string fileTimeText(std::time_t modified)
+{
+    return formatInCLocale(localTime(modified));
+}
+
+std::string fileSizeText(int rawLength, int dataSize)
+{
+    return formatText("File: %6i (0x%05X), Data: %6i (0x%05X) bajtów", rawLength, static_cast<unsigned>(rawLength),
+                      dataSize, static_cast<unsigned>(dataSize));
+}
+
+} // namespace orvex::ui

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <ctime>
+#include <string>
+
+namespace orvex::ui {
+
+// The file panel's two texts, always in the C locale: the month name stays
+// English and the time hours:minutes:seconds whatever the environment's
+// language (Qt sets the C library's locale from it at start-up).
+
+// "07 December, 01:52:09": the local time of modified.
+std::string fileTimeText(std::time_t modified);
+// "File:  36865 (0x09001), Data:  32768 (0x08000) bajtów"
+std::string fileSizeText(int rawLength, int dataSize);
+
+} // namespace orvex::ui

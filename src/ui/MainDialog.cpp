@@ -1,0 +1,423 @@
+#include "ui/MainDialog.h"
+
+#include "settings/SettingsPaths.h"
+#include "ui/ControlBuilder.h"
+#include "ui/Icons.h"
+#include "ui/OperatorDialogs.h"
+#include "ui/RecentFilesCombo.h"
+#include "ui/StepToggle.h"
+#ifdef _WIN32
+#include "ui/SystemMenu.h"
+#endif
+
+#include <QButtonGroup>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace orvex::ui {
+
+namespace {
+
+constexpr char kReadyLine[] = "Gotowy...";
+constexpr char kUntickedLine[] = "----------";
+constexpr char kReloadedLine[] = "Plik załadowany";
+constexpr char kReloadFailedLine[] = "Blad przeladowania pliku!!!";
+
+struct StepControls {
+    const char* toggle;
+    const char* line;
+    std::uint16_t bit; // none for Reload, which the window does itself
+};
+
+// Indexed by ProcedureStep.
+constexpr std::array<StepControls, kProcedureStepCount> kStepControls{{
+    {"stepToggleReload", "stepLineReload", 0},
+    {"stepToggleDetect", "stepLineDetect", StepBit::Detect},
+    {"stepToggleErase", "stepLineErase", StepBit::Erase},
+    {"stepToggleTestFF", "stepLineTestFF", StepBit::TestFF},
+    {"stepToggleProgram", "stepLineProgram", StepBit::Program},
+    {"stepToggleVerify", "stepLineVerify", StepBit::Verify},
+    {"stepToggleRead", "stepLineRead", StepBit::Read},
+}};
+
+// Indexed by the COM index.
+constexpr std::array kComButtons{"comButton1", "comButton2", "comButton3", "comButton4"};
+
+// What a run must not have changed under it: the file panel's buttons and
+// list, the toggles, the execute button and the COM choice.
+constexpr std::array kRunLockedControls{
+    "openButton",       "reloadButton",      "stepToggleReload", "stepToggleDetect", "stepToggleErase",
+    "stepToggleTestFF", "stepToggleProgram", "stepToggleVerify", "stepToggleRead",   "executeButton",
+    "comButton1",       "comButton2",        "comButton3",       "comButton4",       "recentCombo",
+};
+
+constexpr std::array kProcedureSteps{ProcedureStep::Reload, ProcedureStep::Detect,  ProcedureStep::Erase,
+                                     ProcedureStep::TestFF, ProcedureStep::Program, ProcedureStep::Verify,
+                                     ProcedureStep::Read};
+
+const StepControls& controlsOf(ProcedureStep step)
+{
+    return kStepControls[static_cast<std::size_t>(step)];
+}
+
+QWidget* buildClientArea(QWidget& dialog)
+{
+    auto* area = new QWidget(&dialog);
+    area->setObjectName(QStringLiteral("clientArea"));
+    const DialogUnits units(dialog.font());
+    buildControls(*area, kMainDialogControls, units);
+    area->setFixedSize(units.toPixels(kMainDialogSize));
+    return area;
+}
+
+FilePanel::Controls filePanelControls(const QWidget& area)
+{
+    return {controlNamed<RecentFilesCombo>(area, "recentCombo"), controlNamed<QLabel>(area, "pathText"),
+            controlNamed<QLabel>(area, "fileTimeText"), controlNamed<QLabel>(area, "fileSizeText")};
+}
+
+// 0 released, 1 pressed in, 2 the third state.
+Qt::CheckState checkStateOf(int toggle)
+{
+    switch (toggle) {
+    case 1:
+        return Qt::Checked;
+    case 2:
+        return Qt::PartiallyChecked;
+    default:
+        return Qt::Unchecked;
+    }
+}
+
+int toggleOf(Qt::CheckState state)
+{
+    switch (state) {
+    case Qt::Checked:
+        return 1;
+    case Qt::PartiallyChecked:
+        return 2;
+    case Qt::Unchecked:
+        break;
+    }
+    return 0;
+}
+
+bool isValidToggle(int toggle)
+{
+    return toggle >= 0 && toggle <= 2;
+}
+
+void showLamp(QLabel& lamp, LampState state)
+{
+    lamp.setPixmap(lampPixmap(state, std::min(lamp.width(), lamp.height())));
+}
+
+} // namespace
+
+MainDialog::MainDialog(OperatorDialogs& dialogs, QWidget* parent)
+    : QDialog(parent), dialogs_(dialogs), clientArea_(buildClientArea(*this)), menu_(buildMainMenu(*this)),
+      comButtons_(new QButtonGroup(this)),
+      filePanel_(filePanelControls(*clientArea_), *this, dialogs,
+                 [this](std::span<const std::uint8_t> bytes) { engine_.setImage(bytes); })
+{
+    buildWindow();
+    connectHandlers();
+    startUp();
+}
+
+MainDialog::~MainDialog()
+{
+    shutDown();
+}
+
+void MainDialog::buildWindow()
+{
+    setObjectName(QStringLiteral("mainDialog"));
+    setWindowTitle(QString::fromLatin1(kMainDialogCaption));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    // The menu bar sits above the client area, as on the template's platform.
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setMenuBar(menu_.bar);
+    layout->addWidget(clientArea_);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    for (int index = 0; index < static_cast<int>(kComButtons.size()); ++index)
+        comButtons_->addButton(&controlNamed<QRadioButton>(*clientArea_, kComButtons[static_cast<std::size_t>(index)]),
+                               index);
+#ifdef _WIN32
+    appendAboutItem(*this);
+#endif
+}
+
+void MainDialog::connectHandlers()
+{
+    auto& execute = controlNamed<QPushButton>(*clientArea_, "executeButton");
+    connect(&execute, &QPushButton::clicked, this, &MainDialog::onExecute);
+    connect(&controlNamed<QPushButton>(*clientArea_, "closeButton"), &QPushButton::clicked, this, &QDialog::accept);
+    for (const ProcedureStep step : kProcedureSteps)
+        connect(&stepToggle(step), &StepToggle::clicked, this, &MainDialog::onStepToggle);
+    connect(comButtons_, &QButtonGroup::idClicked, this, &MainDialog::onComSelect);
+
+    connect(&controlNamed<QPushButton>(*clientArea_, "openButton"), &QPushButton::clicked, &filePanel_,
+            &FilePanel::onOpenFile);
+    connect(&controlNamed<QPushButton>(*clientArea_, "reloadButton"), &QPushButton::clicked, &filePanel_,
+            &FilePanel::onReloadFile);
+    connect(&controlNamed<RecentFilesCombo>(*clientArea_, "recentCombo"), &RecentFilesCombo::closedUp, &filePanel_,
+            &FilePanel::onRecentCloseUp);
+
+    connect(menu_.open, &QAction::triggered, &filePanel_, &FilePanel::onOpenFile);
+    connect(menu_.reload, &QAction::triggered, &filePanel_, &FilePanel::onReloadFile);
+    connect(menu_.close, &QAction::triggered, this, &QDialog::accept);
+    connect(menu_.about, &QAction::triggered, this, [this] { dialogs_.showAbout(this); });
+}
+
+void MainDialog::startUp()
+{
+    showValues();
+    setWindowIcon(programIcon());
+    setOpenFailureHandler([this](const std::string&) { dialogs_.showMessage(this, QString::fromUtf8(kOpenFailureMessage)); });
+
+    filePanel_.recentFiles().load(recentFilesPath());
+    filePanel_.refillRecentCombo();
+
+    settings_ = loadProcedureSettings(procedureSettingsFile_, configFilePath());
+    portNumber_ = settings_.portNumber();
+    engine_.setPortDevices(settings_.portDevices);
+    engine_.setPortNumber(portNumber_);
+
+    resetStepLines();
+    showLamp(controlNamed<QLabel>(*clientArea_, "runLamp"), runLampState_);
+    showLamp(controlNamed<QLabel>(*clientArea_, "portLamp"), portLampState_);
+    describePort(portLampState_);
+    engine_.start();
+    showValues();
+    controlNamed<QPushButton>(*clientArea_, "executeButton").setFocus();
+}
+
+void MainDialog::shutDown()
+{
+    if (shutDown_)
+        return;
+    shutDown_ = true;
+    // From here on the worker's calls into the window return at once, so
+    // waiting for it cannot deadlock.
+    gate_.close();
+    engine_.stop();
+
+    readControls();
+    saveProcedureSettings(procedureSettingsFile_, configFilePath(), settings_);
+    filePanel_.recentFiles().save(recentFilesPath());
+    setOpenFailureHandler({});
+}
+
+void MainDialog::done(int result)
+{
+    // The worker still uses the device, the image and the window; the close
+    // waits for the run's end, which enableControls(true) announces.
+    if (runUnderWay_) {
+        closeAfterRun_ = result;
+        return;
+    }
+    shutDown();
+    QDialog::done(result);
+}
+
+void MainDialog::onExecute()
+{
+    readControls();
+    resetStepLines();
+    std::uint16_t stepSet = 0;
+    for (const ProcedureStep step : kProcedureSteps)
+        if (settings_.toggle(step) != 0)
+            stepSet = static_cast<std::uint16_t>(stepSet | controlsOf(step).bit);
+
+    bool fileReady = true;
+    if (settings_.toggle(ProcedureStep::Reload) != 0) {
+        fileReady = filePanel_.reloadCurrentFile() != 0;
+        texts().setStepLine(ProcedureStep::Reload, fileReady ? kReloadedLine : kReloadFailedLine);
+        if (!fileReady)
+            setRunLamp(LampState::Red);
+    }
+    showValues();
+    if (fileReady) {
+        enableControls(false);
+        engine_.requestRun(stepSet);
+    }
+}
+
+void MainDialog::onStepToggle()
+{
+    readControls();
+    resetStepLines();
+}
+
+void MainDialog::onComSelect(int)
+{
+    readControls();
+    portNumber_ = settings_.portNumber();
+    engine_.requestPortChange(portNumber_);
+}
+
+void MainDialog::onWorkerRefresh()
+{
+    showValues();
+}
+
+void MainDialog::resetStepLines()
+{
+    for (const ProcedureStep step : kProcedureSteps)
+        texts().setStepLine(step, settings_.toggle(step) != 0 ? kReadyLine : kUntickedLine);
+    showValues();
+}
+
+void MainDialog::showValues()
+{
+    for (const ProcedureStep step : kProcedureSteps) {
+        int& toggle = settings_.toggle(step);
+        if (!isValidToggle(toggle))
+            toggle = 0;
+        stepToggle(step).setCheckState(checkStateOf(toggle));
+    }
+
+    const WindowTextValues shown = texts().snapshot();
+    controlNamed<QLabel>(*clientArea_, "mainStatusText").setText(QString::fromStdString(shown.mainStatus));
+    for (const ProcedureStep step : kProcedureSteps)
+        stepLine(step).setText(QString::fromStdString(shown.stepLine(step)));
+    filePanel_.showTexts();
+
+    // A COM index outside the four buttons selects none of them.
+    comButtons_->setExclusive(false);
+    for (QAbstractButton* button : comButtons_->buttons())
+        button->setChecked(comButtons_->id(button) == settings_.comIndex);
+    comButtons_->setExclusive(true);
+}
+
+void MainDialog::readControls()
+{
+    for (const ProcedureStep step : kProcedureSteps)
+        settings_.toggle(step) = toggleOf(stepToggle(step).checkState());
+    settings_.comIndex = comButtons_->checkedId();
+}
+
+void MainDialog::setRunLamp(LampState state)
+{
+    gate_.run([&] { showRunLamp(state); });
+}
+
+void MainDialog::setPortLamp(LampState state)
+{
+    gate_.run([&] { showPortLamp(state); });
+}
+
+void MainDialog::enableControls(bool enabled)
+{
+    gate_.run([&] { applyEnabled(enabled); });
+}
+
+void MainDialog::postRefresh()
+{
+    // At most one refresh waits in the queue: a read posts one per block, and
+    // the one handled last shows the latest texts anyway.
+    if (refreshPending_.exchange(true))
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            refreshPending_ = false;
+            onWorkerRefresh();
+        },
+        Qt::QueuedConnection);
+}
+
+void MainDialog::setProgressRange(int lower, int upper)
+{
+    gate_.run([&] { controlNamed<QProgressBar>(*clientArea_, "progressBar").setRange(lower, upper); });
+}
+
+void MainDialog::setProgressPosition(int position)
+{
+    gate_.run([&] { controlNamed<QProgressBar>(*clientArea_, "progressBar").setValue(position); });
+}
+
+std::optional<std::string> MainDialog::chooseReadBackFile()
+{
+    std::optional<std::string> path;
+    gate_.run([&] { path = dialogs_.chooseReadBackFile(this, readBackSaveDirectory()); });
+    return path;
+}
+
+void MainDialog::reportSaveFailure(const std::string& path, const std::string& reason)
+{
+    const QString text = QStringLiteral("Nie można zapisać pliku %1:\n%2")
+                             .arg(QString::fromStdString(path), QString::fromStdString(reason));
+    gate_.run([&] { dialogs_.showMessage(this, text); });
+}
+
+void MainDialog::showRunLamp(LampState state)
+{
+    if (state == runLampState_)
+        return;
+    runLampState_ = state;
+    showLamp(controlNamed<QLabel>(*clientArea_, "runLamp"), state);
+}
+
+void MainDialog::showPortLamp(LampState state)
+{
+    describePort(state);
+    if (state == portLampState_)
+        return;
+    portLampState_ = state;
+    showLamp(controlNamed<QLabel>(*clientArea_, "portLamp"), state);
+}
+
+void MainDialog::describePort(LampState state)
+{
+    // "COM1" means little on a system without COM ports: name the device.
+    const QString device = QString::fromStdString(engine_.portDevice(portNumber_));
+    const QString outcome = state == LampState::Green ? QStringLiteral("otwarty") : QStringLiteral("nie otwarty");
+    controlNamed<QLabel>(*clientArea_, "portLamp")
+        .setToolTip(QStringLiteral("COM%1: %2 (%3)").arg(portNumber_).arg(device, outcome));
+}
+
+void MainDialog::applyEnabled(bool enabled)
+{
+    for (const char* name : kRunLockedControls)
+        controlNamed<QWidget>(*clientArea_, name).setEnabled(enabled);
+    // Loading a file would free the bytes a run is writing or comparing.
+    menu_.open->setEnabled(enabled);
+    menu_.reload->setEnabled(enabled);
+
+    runUnderWay_ = !enabled;
+    if (enabled && closeAfterRun_)
+        QMetaObject::invokeMethod(this, [this, result = *closeAfterRun_] { done(result); }, Qt::QueuedConnection);
+}
+
+StepToggle& MainDialog::stepToggle(ProcedureStep step) const
+{
+    return controlNamed<StepToggle>(*clientArea_, controlsOf(step).toggle);
+}
+
+QLabel& MainDialog::stepLine(ProcedureStep step) const
+{
+    return controlNamed<QLabel>(*clientArea_, controlsOf(step).line);
+}
+
+#ifdef _WIN32
+bool MainDialog::nativeEvent(const QByteArray& eventType, void* message, qintptr* result)
+{
+    if (!isAboutCommand(eventType, message))
+        return QDialog::nativeEvent(eventType, message, result);
+    dialogs_.showAbout(this);
+    *result = 0;
+    return true;
+}
+#endif
+
+} // namespace orvex::ui

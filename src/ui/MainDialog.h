@@ -1,0 +1,105 @@
+#pragma once
+
+#include "notify/WorkerNotifier.h"
+#include "settings/ProcedureSettings.h"
+#include "settings/SettingsFile.h"
+#include "ui/FilePanel.h"
+#include "ui/MainMenu.h"
+#include "ui/ProgrammerEngine.h"
+#include "ui/WindowThreadGate.h"
+
+#include <QDialog>
+
+#include <array>
+#include <atomic>
+#include <optional>
+
+class QButtonGroup;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace orvex::ui {
+
+class OperatorDialogs;
+class StepToggle;
+
+// The whole user interface: the file panel, the seven step toggles with
+// their status lines, the execute button, the status area with the progress
+// bar, the COM port choice and two lamps. It starts the worker, hands it
+// requests, and is the worker's WorkerNotifier: the worker may call those
+// operations from its own thread.
+//
+// Start-up (the constructor) reads the recent files and loads the newest,
+// reads the procedure settings and starts the worker; closing saves both
+// settings files. A close asked for during a run takes effect when the run
+// has ended.
+class MainDialog : public QDialog, public WorkerNotifier {
+    Q_OBJECT
+
+public:
+    // The program directory must be known before.
+    explicit MainDialog(OperatorDialogs& dialogs, QWidget* parent = nullptr);
+    ~MainDialog() override;
+
+    void setRunLamp(LampState state) override;
+    void setPortLamp(LampState state) override;
+    void enableControls(bool enabled) override;
+    void postRefresh() override;
+    void setProgressRange(int lower, int upper) override;
+    void setProgressPosition(int position) override;
+    std::optional<std::string> chooseReadBackFile() override;
+    void reportSaveFailure(const std::string& path, const std::string& reason) override;
+
+    void done(int result) override;
+
+#ifdef _WIN32
+protected:
+    // The About item of the system menu.
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
+#endif
+
+private:
+    void buildWindow();
+    void connectHandlers();
+    void startUp();
+    void shutDown();
+
+    void onExecute();
+    void onStepToggle();
+    void onComSelect(int comIndex);
+    void onWorkerRefresh();
+    void resetStepLines();
+
+    // The window's data exchange: member values into the controls, and the
+    // controls' states back into the values.
+    void showValues();
+    void readControls();
+
+    void showRunLamp(LampState state);
+    void showPortLamp(LampState state);
+    // The port lamp's tooltip: the device behind the chosen COM port.
+    void describePort(LampState state);
+    void applyEnabled(bool enabled);
+    StepToggle& stepToggle(ProcedureStep step) const;
+    QLabel& stepLine(ProcedureStep step) const;
+
+    OperatorDialogs& dialogs_;
+    WindowThreadGate gate_{*this};
+    QWidget* clientArea_;
+    MainMenu menu_;
+    QButtonGroup* comButtons_;
+    ProgrammerEngine engine_{*this};
+    FilePanel filePanel_;
+    SettingsFile procedureSettingsFile_;
+    ProcedureSettings settings_;
+    LampState runLampState_ = LampState::Blue;
+    LampState portLampState_ = LampState::Red;
+    int portNumber_ = 1;
+    std::atomic<bool> refreshPending_{false};
+    bool runUnderWay_ = false;
+    std::optional<int> closeAfterRun_;
+    bool shutDown_ = false;
+};
+
+} // namespace orvex::ui

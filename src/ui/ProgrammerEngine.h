@@ -1,0 +1,51 @@
+#pragma once
+
+#include "device/ProgrammerDevice.h"
+#include "engine/ProcedureExecutor.h"
+#include "engine/RequestMailbox.h"
+#include "engine/WorkerThread.h"
+#include "link/PortDeviceName.h"
+#include "notify/WorkerNotifier.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace orvex::ui {
+
+// Everything the window keeps of the engine: the programmer device, the
+// executor, the mailbox and the worker thread that uses them. The window
+// talks to the worker only through this.
+class ProgrammerEngine {
+public:
+    explicit ProgrammerEngine(WorkerNotifier& notifier);
+    ProgrammerEngine(const ProgrammerEngine&) = delete;
+    ProgrammerEngine& operator=(const ProgrammerEngine&) = delete;
+
+    // Before start(): the devices "COM<n>" stands for, and the port the worker
+    // opens first.
+    void setPortDevices(PortDeviceMap devices);
+    void setPortNumber(int portNumber) { mailbox_.setPortNumber(portNumber); }
+    void start() { worker_.start(); }
+    // Waits for any run under way to end and for the thread; the caller must
+    // not be needed by the worker meanwhile.
+    void stop() { worker_.stop(); }
+
+    // Only between runs: the bytes stay the caller's and must not change or
+    // go while a run may read them.
+    void setImage(std::span<const std::uint8_t> data);
+    void requestPortChange(int portNumber) { mailbox_.requestPortChange(portNumber); }
+    void requestRun(std::uint16_t stepSet) { mailbox_.requestRun(stepSet); }
+
+    // The device "COM<portNumber>" stands for here.
+    std::string portDevice(int portNumber) const { return portDeviceName(portNumber, portDevices_); }
+
+private:
+    PortDeviceMap portDevices_;
+    ProgrammerDevice device_;
+    ProcedureExecutor executor_;
+    RequestMailbox mailbox_;
+    WorkerThread worker_;
+};
+
+} // namespace orvex::ui

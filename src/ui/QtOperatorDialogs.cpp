@@ -1,0 +1,87 @@
+#include "ui/QtOperatorDialogs.h"
+
+#include "ui/AboutDialog.h"
+
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include <span>
+
+namespace orvex::ui {
+
+namespace {
+
+struct NameFilter {
+    const char* description; // as the operator reads it
+    const char* patterns;    // as Qt matches them
+};
+
+// clang-format off
+constexpr NameFilter kFirmwareFilters[] = {
+    {"Pliki HEX/BIN (*.bin, *.hex)", "*.bin *.hex"},
+    {"Pliki HEX (*.hex)",            "*.hex"},
+    {"Pliki BIN (*.bin)",            "*.bin"},
+    {"Wszystkie pliki (*.*)",        "*"},
+};
+constexpr NameFilter kReadBackFilters[] = {
+    {"Pliki BIN (*.bin)",            "*.bin"},
+    {"Wszystkie pliki (*.*)",        "*"},
+};
+// clang-format on
+
+// Qt reads a filter's patterns from its last parentheses and, with the
+// details hidden, shows the text before them: so the operator sees each
+// description exactly, while "*.*" still matches names without a dot.
+QStringList nameFilters(std::span<const NameFilter> filters)
+{
+    QStringList list;
+    for (const NameFilter& filter : filters)
+        list << QString::fromUtf8(filter.description) + QStringLiteral(" (") + QString::fromLatin1(filter.patterns)
+                    + QLatin1Char(')');
+    return list;
+}
+
+std::optional<std::string> runFileDialog(QFileDialog& dialog, std::span<const NameFilter> filters,
+                                         const std::string& startDirectory)
+{
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilters(nameFilters(filters));
+    dialog.selectNameFilter(dialog.nameFilters().front());
+    dialog.setDirectory(QString::fromStdString(startDirectory));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().front().toStdString();
+}
+
+} // namespace
+
+std::optional<std::string> QtOperatorDialogs::chooseFirmwareFile(QWidget* parent, const std::string& startDirectory)
+{
+    QFileDialog dialog(parent, QStringLiteral("Otwórz"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    return runFileDialog(dialog, kFirmwareFilters, startDirectory);
+}
+
+std::optional<std::string> QtOperatorDialogs::chooseReadBackFile(QWidget* parent, const std::string& startDirectory)
+{
+    QFileDialog dialog(parent, QStringLiteral("Zapisz jako"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QStringLiteral("bin"));
+    return runFileDialog(dialog, kReadBackFilters, startDirectory);
+}
+
+void QtOperatorDialogs::showMessage(QWidget* parent, const QString& text)
+{
+    QMessageBox::warning(parent, QCoreApplication::applicationName(), text);
+}
+
+void QtOperatorDialogs::showAbout(QWidget* parent)
+{
+    AboutDialog about(parent);
+    about.exec();
+}
+
+} // namespace orvex::ui

@@ -1,0 +1,92 @@
+#include "ui/AboutDialog.h"
+#include "ui/ControlBuilder.h"
+#include "ui/DialogTemplate.h"
+
+#include <QAbstractButton>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+
+#include <gtest/gtest.h>
+
+#include <span>
+
+using namespace orvex::ui;
+
+namespace {
+
+bool isFrame(const ControlSpec& spec)
+{
+    return spec.kind == ControlKind::GroupBox;
+}
+
+// Room the control leaves for its text, after its frame or margins.
+int textRoom(const QWidget& control, const ControlSpec& spec)
+{
+    switch (spec.kind) {
+    case ControlKind::PushButton:
+    case ControlKind::DefaultButton:
+        return control.width() - 2 * control.style()->pixelMetric(QStyle::PM_ButtonMargin);
+    case ControlKind::RadioButton:
+        return control.width() - (control.sizeHint().width() - control.fontMetrics().horizontalAdvance(QString::fromUtf8(spec.text)));
+    case ControlKind::Label:
+    case ControlKind::SunkenText:
+    case ControlKind::CentredText:
+        return static_cast<const QLabel&>(control).contentsRect().width();
+    default:
+        return control.width() - 4;
+    }
+}
+
+// Builds a template's controls with the application's font and checks what
+// the operator would see: every text whole, nothing sticking out of the
+// dialog, no control on top of another (group boxes only frame the others).
+void expectReadableLayout(std::span<const ControlSpec> specs, DialogSize size)
+{
+    QWidget area;
+    const DialogUnits units(area.font());
+    buildControls(area, specs, units);
+    const QRect client(QPoint(0, 0), units.toPixels(size));
+
+    for (const ControlSpec& spec : specs) {
+        const auto& control = controlNamed<QWidget>(area, spec.name);
+        const int textWidth = control.fontMetrics().horizontalAdvance(QString::fromUtf8(spec.text));
+        EXPECT_LE(textWidth, textRoom(control, spec)) << spec.name << " cuts \"" << spec.text << '"';
+        EXPECT_TRUE(client.contains(control.geometry())) << spec.name << " sticks out of the dialog";
+        for (const ControlSpec& other : specs) {
+            if (&other == &spec || isFrame(spec) || isFrame(other))
+                continue;
+            EXPECT_FALSE(control.geometry().intersects(controlNamed<QWidget>(area, other.name).geometry()))
+                << spec.name << " covers " << other.name;
+        }
+    }
+}
+
+} // namespace
+
+TEST(WindowLayout, MainWindowShowsEveryTextWholeWithoutOverlaps)
+{
+    expectReadableLayout(kMainDialogControls, kMainDialogSize);
+}
+
+TEST(WindowLayout, AboutBoxShowsIconVersionAndDefaultOk)
+{
+    expectReadableLayout(kAboutDialogControls, kAboutDialogSize);
+
+    AboutDialog about;
+    EXPECT_EQ(about.windowTitle(), "About Vantorix");
+    const auto& version = controlNamed<QLabel>(about, "versionText");
+    EXPECT_EQ(version.text(), "Vantorix Version 1.0.2");
+    EXPECT_EQ(version.textFormat(), Qt::PlainText);
+    EXPECT_FALSE(controlNamed<QLabel>(about, "aboutIcon").pixmap().isNull());
+    EXPECT_EQ(about.minimumSize(), about.maximumSize()) << "fixed size";
+
+    auto& ok = controlNamed<QPushButton>(about, "okButton");
+    EXPECT_TRUE(ok.isDefault());
+    about.show();
+    ok.click();
+    EXPECT_EQ(about.result(), QDialog::Accepted);
+    EXPECT_FALSE(about.isVisible());
+}

@@ -1,0 +1,414 @@
+#include "settings/ProgramDirectory.h"
+#include "sim/PtyUnitServer.h"
+#include "sim/SimulatedUnit.h"
+#include "support/ScratchDir.h"
+#include "ui/ControlBuilder.h"
+#include "ui/Icons.h"
+#include "ui/MainDialog.h"
+#include "ui/RecentFilesCombo.h"
+#include "ui/StepToggle.h"
+#include "ScriptedDialogs.h"
+#include "WaitFor.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <memory>
+#include <utime.h>
+
+using namespace orvex;
+using ui::controlNamed;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Records from 0x0100 and 0x0200; 224 bytes of text, data up to 0x0203.
+constexpr char kSmallHex[] = ":020000040000FA\n"
+                             ":10010000000102030405060708090A0B0C0D0E0F77\n"
+                             ":10011000101112131415161718191A1B1C1D1E1F67\n"
+                             ":10012000202122232425262728292A2B2C2D2E2F57\n"
+                             ":10013000303132333435363738393A3B3C3D3E3F47\n"
+                             ":04020000DEADBEEFC2\n"
+                             ":00000001FF\n";
+constexpr char kSmallHexSizes[] = "File:    224 (0x000E0), Data:    516 (0x00204) bajtów";
+
+constexpr char kUnticked[] = "----------";
+constexpr char kReady[] = "Gotowy...";
+
+constexpr std::array kStepNames{"Reload", "Detect", "Erase", "TestFF", "Program", "Verify", "Read"};
+
+std::string settingsText(std::initializer_list<std::string> lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n\r";
+    return text;
+}
+
+} // namespace
+
+// A window whose program directory is a scratch folder and whose COM1 is the
+// simulated unit; COM2 to COM4 name devices that do not exist.
+class Window : public ::testing::Test {
+protected:
+    sim::SimulatedUnit unit{unitOptions()};
+    sim::PtyUnitServer server{unit};
+    test::ScratchDir dir;
+    test::ScriptedDialogs dialogs;
+    std::unique_ptr<ui::MainDialog> window;
+
+    virtual sim::UnitOptions unitOptions() const { return {}; }
+
+    void SetUp() override { setProgramDirectoryForTesting(dir.directory()); }
+    void TearDown() override { window.reset(); }
+
+    std::string portDeviceLines(const std::string& com1Device) const
+    {
+        std::string lines = "COM1 DEVICE=" + com1Device + "\n\r";
+        for (int n = 2; n <= 4; ++n)
+            lines += "COM" + std::to_string(n) + " DEVICE=" + dir.pathOf("missing-tty") + "\n\r";
+        return lines;
+    }
+
+    void writeConfig(const std::string& settings) const
+    {
+        dir.write("config.cfg", settings + portDeviceLines(server.devicePath()));
+    }
+
+    void writeRecent(std::initializer_list<std::string> paths) const
+    {
+        std::string text;
+        int index = 0;
+        for (const std::string& path : paths)
+            text += "File " + std::to_string(index++) + "=" + path + "\n\r";
+        dir.write("Latest.cfg", text);
+    }
+
+    std::string writeFirmware(const char* name = "firmware.hex") const { return dir.write(name, kSmallHex); }
+
+    void start()
+    {
+        window = std::make_unique<ui::MainDialog>(dialogs);
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        ASSERT_TRUE(lampTurns("portLamp", LampState::Green)) << "the worker opens COM1";
+    }
+
+    template <typename Control = QWidget>
+    Control& control(const char* name) const
+    {
+        return controlNamed<Control>(*window->findChild<QWidget*>("clientArea"), name);
+    }
+
+    QString text(const char* name) const { return control<QLabel>(name).text(); }
+    QString stepLine(const char* step) const { return text(("stepLine" + std::string(step)).c_str()); }
+    ui::StepToggle& toggle(const char* step) const
+    {
+        return control<ui::StepToggle>(("stepToggle" + std::string(step)).c_str());
+    }
+
+    bool lampShows(const char* name, LampState state) const
+    {
+        const QLabel& lamp = control<QLabel>(name);
+        return lamp.pixmap().toImage() == ui::lampPixmap(state, std::min(lamp.width(), lamp.height())).toImage();
+    }
+
+    bool lampTurns(const char* name, LampState state) const
+    {
+        return waitFor([&] { return lampShows(name, state); }, 5000);
+    }
+
+    // Presses Enter where the focus is, as the operator would.
+    void pressEnter() const { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); }
+
+    bool runEnds() const
+    {
+        return waitFor([&] { return control("executeButton").isEnabled(); }, 20000);
+    }
+
+    bool mainStatusBecomes(const QString& expected) const
+    {
+        return waitFor([&] { return text("mainStatusText") == expected; }, 20000);
+    }
+
+    bool runSucceeds() const
+    {
+        return runEnds() && waitFor([&] { return text("mainStatusText").startsWith("PROGRAM OK. Czas: "); }, 5000)
+            && lampShows("runLamp", LampState::Green);
+    }
+
+    QStringList comboItems() const
+    {
+        auto& combo = control<QComboBox>("recentCombo");
+        QStringList items;
+        for (int i = 0; i < combo.count(); ++i)
+            items << combo.itemText(i);
+        return items;
+    }
+};
+
+TEST_F(Window, StartsWithoutRecentFilesByAskingForOne)
+{
+    dir.write("config.cfg", portDeviceLines(server.devicePath()));
+    start();
+
+    EXPECT_EQ(dialogs.firmwareStartDirectories, std::vector<std::string>{""}) << "asked once, from no folder";
+    EXPECT_EQ(comboItems(), QStringList{"_empty_"});
+    EXPECT_EQ(text("pathText"), "");
+    EXPECT_EQ(text("fileSizeText"), "");
+    EXPECT_EQ(text("mainStatusText"), "");
+    for (const char* step : kStepNames) {
+        EXPECT_EQ(toggle(step).checkState(), Qt::Unchecked) << step;
+        EXPECT_EQ(stepLine(step), kUnticked) << step;
+    }
+    EXPECT_TRUE(control<QRadioButton>("comButton1").isChecked());
+    EXPECT_TRUE(lampShows("runLamp", LampState::Blue));
+    EXPECT_TRUE(control<QLabel>("portLamp").toolTip().contains(QString::fromStdString(server.devicePath())));
+    EXPECT_EQ(QApplication::focusWidget(), &control("executeButton"));
+    EXPECT_EQ(window->windowTitle(), "Programator Orvex v1.1a dla ukladu SDA5555FL ");
+    EXPECT_EQ(window->minimumSize(), window->maximumSize()) << "fixed size";
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(Window, StartsFromSavedSettingsAndTheNewestRecentFile)
+{
+    const std::string firmware = writeFirmware();
+    constexpr std::time_t kBuilt = 1701913929; // 07 December 2023, 01:52:09 UTC
+    const utimbuf times{kBuilt, kBuilt};
+    ASSERT_EQ(::utime(firmware.c_str(), &times), 0);
+    dir.write("config.cfg", settingsText({"READ=1", "VERIFY=2", "DETECT=7", "COM=2", "COM1 DEVICE=" + dir.pathOf("missing-tty"),
+                                          "COM2 DEVICE=" + server.devicePath()}));
+    writeRecent({firmware, dir.pathOf("older.bin")});
+
+    // The month stays English in a Polish environment, where it is possible
+    // to make one.
+    const std::string saved = std::setlocale(LC_ALL, nullptr);
+    const bool polish = std::system(("localedef -i pl_PL -f UTF-8 " + dir.pathOf("pl_PL.UTF-8") + " 2>/dev/null").c_str()) == 0
+        && ::setenv("LOCPATH", dir.directory().c_str(), 1) == 0 && std::setlocale(LC_ALL, "pl_PL.UTF-8") != nullptr;
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
+    start();
+    std::setlocale(LC_ALL, saved.c_str());
+    ::unsetenv("LOCPATH");
+
+    EXPECT_TRUE(polish) << "no Polish locale could be made; the locale went unchecked";
+    EXPECT_TRUE(dialogs.firmwareStartDirectories.empty());
+    EXPECT_EQ(comboItems(), (QStringList{"firmware.hex", "older.bin"}));
+    EXPECT_EQ(control<QComboBox>("recentCombo").currentIndex(), 0);
+    EXPECT_EQ(text("pathText").toStdString(), firmware);
+    EXPECT_EQ(text("fileTimeText"), "07 December, 01:52:09");
+    EXPECT_EQ(text("fileSizeText"), kSmallHexSizes);
+
+    EXPECT_EQ(toggle("Read").checkState(), Qt::Checked);
+    EXPECT_EQ(toggle("Verify").checkState(), Qt::PartiallyChecked);
+    EXPECT_EQ(toggle("Detect").checkState(), Qt::Unchecked) << "a value outside 0..2 shows unticked";
+    EXPECT_EQ(toggle("Program").checkState(), Qt::Unchecked);
+    EXPECT_EQ(stepLine("Read"), kReady);
+    EXPECT_EQ(stepLine("Program"), kUnticked);
+    EXPECT_TRUE(control<QRadioButton>("comButton2").isChecked()) << "the worker opened COM2";
+}
+
+TEST_F(Window, EnterRunsEveryTickedStepAndSavesWhatWasRead)
+{
+    writeConfig(settingsText({"READ=1", "PROGRAM=1", "RELOAD=1", "ERASE=1", "TEST FF=1", "VERIFY=1", "DETECT=1"}));
+    writeRecent({writeFirmware()});
+    dialogs.readBackAnswer = dir.pathOf("dump.bin");
+    start();
+
+    pressEnter();
+    EXPECT_FALSE(control("executeButton").isEnabled()) << "a run locks the controls at once";
+    EXPECT_FALSE(window->findChild<QAction*>("openAction")->isEnabled());
+    ASSERT_TRUE(runSucceeds()) << text("mainStatusText").toStdString();
+
+    EXPECT_EQ(stepLine("Reload"), "Plik załadowany");
+    EXPECT_EQ(stepLine("Detect"), "Prog ver.: 1.2.0 ONLINE");
+    EXPECT_EQ(stepLine("Erase"), "Kasowanie FLASH... OK");
+    EXPECT_EQ(stepLine("TestFF"), "Test czystości... OK");
+    EXPECT_EQ(stepLine("Program"), "Programowanie ... OK");
+    EXPECT_EQ(stepLine("Verify"), "Weryfikacja ... OK");
+    EXPECT_EQ(stepLine("Read"), "Odczyt ... OK");
+    EXPECT_EQ(control<QProgressBar>("progressBar").maximum(), 131072);
+    EXPECT_EQ(control<QProgressBar>("progressBar").value(), 131072);
+    EXPECT_TRUE(window->findChild<QAction*>("openAction")->isEnabled());
+
+    EXPECT_EQ(dialogs.readBackStartDirectories, std::vector<std::string>{dir.directory()});
+    const auto saved = test::ScratchDir::readBytes(dir.pathOf("dump.bin"));
+    EXPECT_EQ(saved, unit.flash());
+    ASSERT_EQ(saved.size(), 131072u);
+    EXPECT_EQ(saved[0x0100], 0x00);
+    EXPECT_EQ(saved[0x0203], 0xEF);
+    EXPECT_EQ(saved[0x0204], 0xFF);
+}
+
+TEST_F(Window, FailingStepEndsTheRunWithItsMessageUntilAToggleResetsTheLines)
+{
+    writeConfig(settingsText({"ERASE=1", "PROGRAM=1", "VERIFY=1"}));
+    writeRecent({writeFirmware()});
+    unit.addFault({0x07, 1, sim::FaultAction::Refuse, 0x02});
+    start();
+
+    control<QPushButton>("executeButton").click();
+    ASSERT_TRUE(runEnds());
+    ASSERT_TRUE(mainStatusBecomes("Blad podczas kasowania ukladu"));
+    EXPECT_TRUE(lampShows("runLamp", LampState::Red));
+    EXPECT_EQ(stepLine("Erase"), "Kasowanie FLASH... ERROR");
+    EXPECT_EQ(stepLine("Program"), kReady);
+    EXPECT_EQ(stepLine("Verify"), kReady);
+    EXPECT_EQ(stepLine("Detect"), kUnticked);
+    EXPECT_TRUE(dialogs.readBackStartDirectories.empty());
+
+    QTest::mouseClick(&toggle("Detect"), Qt::LeftButton);
+    EXPECT_EQ(toggle("Detect").checkState(), Qt::Checked);
+    for (const char* step : {"Detect", "Erase", "Program", "Verify"})
+        EXPECT_EQ(stepLine(step), kReady) << step;
+    EXPECT_EQ(stepLine("Read"), kUnticked);
+    EXPECT_EQ(text("mainStatusText"), "Blad podczas kasowania ukladu") << "the result stays";
+}
+
+TEST_F(Window, ReloadOfAVanishedFileRunsOnlyWhenAnotherIsChosen)
+{
+    writeConfig(settingsText({"RELOAD=1"}));
+    const std::string vanished = writeFirmware("vanished.hex");
+    writeRecent({vanished});
+    start();
+    fs::remove(vanished);
+
+    control<QPushButton>("executeButton").click();
+    EXPECT_EQ(stepLine("Reload"), "Blad przeladowania pliku!!!");
+    EXPECT_TRUE(lampShows("runLamp", LampState::Red));
+    EXPECT_TRUE(control("executeButton").isEnabled()) << "no run was handed over";
+    EXPECT_EQ(text("mainStatusText"), "");
+    QTest::qWait(100);
+    EXPECT_TRUE(unit.requests().empty());
+
+    const std::string chosen = writeFirmware("chosen.hex");
+    dialogs.firmwareAnswers.push_back(chosen);
+    control<QPushButton>("executeButton").click();
+    EXPECT_EQ(stepLine("Reload"), "Plik załadowany");
+    ASSERT_TRUE(runSucceeds());
+    EXPECT_EQ(stepLine("Reload"), "Plik załadowany") << "for the whole run";
+    EXPECT_EQ(comboItems(), (QStringList{"chosen.hex", "vanished.hex"}));
+    EXPECT_EQ(dialogs.firmwareStartDirectories, (std::vector<std::string>{dir.directory(), dir.directory()}));
+}
+
+TEST_F(Window, ComButtonReopensItsPortEvenWhenAlreadyChosen)
+{
+    const std::string link = dir.pathOf("unit-link");
+    fs::create_symlink(server.devicePath(), link);
+    dir.write("config.cfg", portDeviceLines(link));
+    start();
+
+    QTest::mouseClick(&control<QRadioButton>("comButton2"), Qt::LeftButton);
+    ASSERT_TRUE(lampTurns("portLamp", LampState::Red));
+    EXPECT_TRUE(control<QLabel>("portLamp").toolTip().startsWith("COM2: " + QString::fromStdString(dir.pathOf("missing-tty"))));
+    QTest::mouseClick(&control<QRadioButton>("comButton1"), Qt::LeftButton);
+    ASSERT_TRUE(lampTurns("portLamp", LampState::Green));
+
+    fs::remove(link);
+    QTest::mouseClick(&control<QRadioButton>("comButton1"), Qt::LeftButton);
+    EXPECT_TRUE(lampTurns("portLamp", LampState::Red)) << "the chosen port was opened again, and is gone";
+}
+
+TEST_F(Window, RecentListSwitchesToTheChosenFile)
+{
+    writeConfig("");
+    const std::string a = writeFirmware("a.hex");
+    const std::string b = dir.write("b.bin", std::string(300, 'b'));
+    const std::string c = dir.write("c.bin", std::string(131072, 'c'));
+    writeRecent({a, b, c});
+    start();
+
+    auto& combo = control<ui::RecentFilesCombo>("recentCombo");
+    combo.showPopup();
+    combo.setCurrentIndex(2);
+    combo.hidePopup();
+    ASSERT_TRUE(waitFor([&] { return text("pathText").toStdString() == c; }));
+    EXPECT_EQ(comboItems(), (QStringList{"c.bin", "a.hex", "b.bin"}));
+    EXPECT_EQ(combo.currentIndex(), 0);
+    EXPECT_EQ(text("fileSizeText"), "File: 131072 (0x20000), Data: 131072 (0x20000) bajtów");
+
+    combo.showPopup();
+    combo.setCurrentIndex(-1);
+    combo.hidePopup();
+    QTest::qWait(50);
+    EXPECT_EQ(text("pathText").toStdString(), c) << "a close-up without a choice is ignored";
+    EXPECT_TRUE(dialogs.firmwareStartDirectories.empty());
+}
+
+TEST_F(Window, ClosingWritesBothSettingsFilesInTheirOwnForm)
+{
+    const std::string firmware = writeFirmware();
+    dir.write("config.cfg", settingsText({"OPERATOR=jan", "read=1", "COM=1"}) + portDeviceLines(server.devicePath()));
+    writeRecent({firmware});
+    start();
+
+    QTest::mouseClick(&toggle("Program"), Qt::LeftButton);
+    QTest::mouseClick(&control<QRadioButton>("comButton3"), Qt::LeftButton);
+    control<QPushButton>("closeButton").click();
+    EXPECT_FALSE(window->isVisible());
+
+    EXPECT_EQ(test::ScratchDir::readFile(dir.pathOf("config.cfg")),
+              settingsText({"OPERATOR=jan", "READ=1", "COM=3"}) + portDeviceLines(server.devicePath())
+                  + settingsText({"PROGRAM=1", "RELOAD=0", "ERASE=0", "TEST FF=0", "VERIFY=0", "DETECT=0"}));
+    EXPECT_EQ(test::ScratchDir::readFile(dir.pathOf("Latest.cfg")),
+              settingsText({"File 0=" + firmware, "File 1=", "File 2=", "File 3=", "File 4=", "File 5=", "File 6=",
+                            "File 7=", "File 8=", "File 9="}));
+}
+
+TEST_F(Window, MenuOpensTheAboutBoxAndHelpDoesNothing)
+{
+    writeConfig("");
+    writeRecent({writeFirmware()});
+    start();
+
+    window->findChild<QAction*>("helpAction")->trigger();
+    EXPECT_EQ(dialogs.aboutBoxes, 0);
+    window->findChild<QAction*>("aboutAction")->trigger();
+    EXPECT_EQ(dialogs.aboutBoxes, 1);
+    EXPECT_TRUE(window->isVisible());
+}
+
+// The unit takes its time over the erase, so that the run is still under way
+// when the operator closes the window.
+class WindowWithSlowUnit : public Window {
+protected:
+    sim::UnitOptions unitOptions() const override
+    {
+        sim::UnitOptions options;
+        options.eraseTime = std::chrono::milliseconds(400);
+        return options;
+    }
+};
+
+TEST_F(WindowWithSlowUnit, ClosingDuringARunClosesWhenTheRunHasEnded)
+{
+    writeConfig(settingsText({"ERASE=1", "READ=1"}));
+    writeRecent({writeFirmware()});
+    dialogs.readBackAnswer = dir.pathOf("dump.bin");
+    start();
+
+    control<QPushButton>("executeButton").click();
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    control<QPushButton>("closeButton").click();
+    window->close();
+    EXPECT_TRUE(window->isVisible()) << "the run goes on in the open window";
+    EXPECT_FALSE(window->findChild<QAction*>("reloadAction")->isEnabled()) << "no load can replace the image";
+
+    ASSERT_TRUE(waitFor([&] { return !window->isVisible(); }, 20000));
+    EXPECT_FALSE(unit.powered()) << "the run ended with its power-off";
+    EXPECT_EQ(test::ScratchDir::readBytes(dir.pathOf("dump.bin")), unit.flash()) << "the save dialog was still served";
+    EXPECT_NE(test::ScratchDir::readFile(dir.pathOf("config.cfg")).find("ERASE=1\n\r"), std::string::npos);
+}
