@@ -1,12 +1,28 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the programmer against the
-# simulated unit: the sample firmware is erased, blank-checked, programmed,
-# verified and read back, and the read-back is compared with the image.
+# simulated unit, never a real serial port. With a display it starts the
+# window from a demo folder of its own (build/demo): the sample firmware is
+# the current file and every step is ticked, so "Wykonaj Program" (or Enter)
+# erases, blank-checks, programs, verifies and reads the unit, then asks where
+# to save what was read. Without a display the same procedure runs through
+# orvex-cli and the read-back is compared with the image.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 bash scripts/build.sh
 build=${BUILD_DIR:-build}
+source scripts/lib/demo-folder.sh
+
+if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
+  demo="$build/demo"
+  prepare_demo_folder "$build" "$demo"
+  start_demo_unit "$build" "$demo"
+  trap 'kill "$demo_unit_pid" 2>/dev/null; wait "$demo_unit_pid" 2>/dev/null' EXIT
+  echo "Simulated programmer unit on $(head -n1 "$demo/sim.out"), COM1 in $demo/config.cfg"
+  echo "Starting $demo/orvex-programmer; close the window to end the demo."
+  "$demo/orvex-programmer"
+  exit 0
+fi
 
 work=$(mktemp -d)
 "$build/tools/sim/orvex-sim" --link "$work/unit" >"$work/sim.out" &
@@ -14,6 +30,7 @@ sim=$!
 trap 'kill "$sim" 2>/dev/null; wait "$sim" 2>/dev/null; rm -rf "$work"' EXIT
 for _ in $(seq 100); do [[ -e "$work/unit" ]] && break; sleep 0.05; done
 
+echo "No display: the window needs one, so orvex-cli runs the same procedure."
 echo "Simulated programmer unit on $(head -n1 "$work/sim.out")"
 echo "orvex-cli -p $work/unit -d -e -b -w -v -r readback.bin samples/demo-firmware.hex"
 "$build/src/cli/orvex-cli" -p "$work/unit" -d -e -b -w -v -r "$work/readback.bin" samples/demo-firmware.hex

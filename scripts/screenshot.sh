@@ -32,8 +32,9 @@ trap cleanup EXIT
 
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 pids+=($!)
-export DISPLAY=$display
+export DISPLAY=$display XDG_RUNTIME_DIR=$work/runtime
 unset WAYLAND_DISPLAY
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 for _ in $(seq 100); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 openbox >"$work/openbox.log" 2>&1 &
 pids+=($!)
@@ -44,13 +45,13 @@ pids+=("$demo_unit_pid")
 "$work/demo/orvex-programmer" >"$work/window.log" 2>&1 &
 pids+=($!)
 
-window=$(xdotool search --sync --name "Programator Orvex")
+window=$(xdotool search --sync --name "Programator Orvex" | head -n1)
 sleep 1
 xdotool windowactivate --sync "$window" key Return
 
 # Every step is ticked, so the run ends with the save dialog; the run's
 # success line comes once it is answered.
-save=$(timeout 60 xdotool search --sync --name "Zapisz jako")
+save=$(timeout 60 xdotool search --sync --name "Zapisz jako" | head -n1)
 xdotool windowactivate --sync "$save" type --delay 20 "readback"
 xdotool key Return
 for _ in $(seq 100); do [[ -s "$work/demo/readback.bin" ]] && break; sleep 0.1; done

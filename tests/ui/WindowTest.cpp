@@ -34,15 +34,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Records from 0x0100 and 0x0200; 224 bytes of text, data up to 0x0203.
-constexpr char kSmallHex[] = ":020000040000FA\n"
-                             ":10010000000102030405060708090A0B0C0D0E0F77\n"
-                             ":10011000101112131415161718191A1B1C1D1E1F67\n"
-                             ":10012000202122232425262728292A2B2C2D2E2F57\n"
-                             ":10013000303132333435363738393A3B3C3D3E3F47\n"
-                             ":04020000DEADBEEFC2\n"
+// Two records from address 0 and one at 0x0300: 120 bytes of text, data up
+// to 0x0303, the gap between reading 0xFF.
+constexpr char kSmallHex[] = ":10000000101112131415161718191A1B1C1D1E1F78\n"
+                             ":10001000202122232425262728292A2B2C2D2E2F68\n"
+                             ":04030000CAFEBABEB9\n"
                              ":00000001FF\n";
-constexpr char kSmallHexSizes[] = "File:    224 (0x000E0), Data:    516 (0x00204) bajtów";
+constexpr char kSmallHexSizes[] = "File:    120 (0x00078), Data:    772 (0x00304) bajtów";
 
 constexpr char kUnticked[] = "----------";
 constexpr char kReady[] = "Gotowy...";
@@ -248,9 +246,10 @@ TEST_F(Window, EnterRunsEveryTickedStepAndSavesWhatWasRead)
     const auto saved = test::ScratchDir::readBytes(dir.pathOf("dump.bin"));
     EXPECT_EQ(saved, unit.flash());
     ASSERT_EQ(saved.size(), 131072u);
-    EXPECT_EQ(saved[0x0100], 0x00);
-    EXPECT_EQ(saved[0x0203], 0xEF);
-    EXPECT_EQ(saved[0x0204], 0xFF);
+    EXPECT_EQ(saved[0x0000], 0x10);
+    EXPECT_EQ(saved[0x0020], 0xFF);
+    EXPECT_EQ(saved[0x0303], 0xBE);
+    EXPECT_EQ(saved[0x0304], 0xFF);
 }
 
 TEST_F(Window, FailingStepEndsTheRunWithItsMessageUntilAToggleResetsTheLines)
@@ -320,6 +319,12 @@ TEST_F(Window, ComButtonReopensItsPortEvenWhenAlreadyChosen)
     fs::remove(link);
     QTest::mouseClick(&control<QRadioButton>("comButton1"), Qt::LeftButton);
     EXPECT_TRUE(lampTurns("portLamp", LampState::Red)) << "the chosen port was opened again, and is gone";
+
+    // The worker takes this request while the window closes: its lamp call
+    // must not wait for a window that waits for it.
+    QTest::mouseClick(&control<QRadioButton>("comButton2"), Qt::LeftButton);
+    control<QPushButton>("closeButton").click();
+    EXPECT_FALSE(window->isVisible());
 }
 
 TEST_F(Window, RecentListSwitchesToTheChosenFile)
