@@ -119,7 +119,8 @@ void showLamp(QLabel& lamp, LampState state)
 } // namespace
 
 MainDialog::MainDialog(OperatorDialogs& dialogs, QWidget* parent)
-    : QDialog(parent), dialogs_(dialogs), clientArea_(buildClientArea(*this)), menu_(buildMainMenu(*this)),
+    : QDialog(parent), dialogs_(dialogs), clientArea_(buildClientArea(*this)), controls_(findControls(*clientArea_)),
+      menu_(buildMainMenu(*this)),
       comButtons_(new QButtonGroup(this)),
       filePanel_(filePanelControls(*clientArea_), *this, dialogs,
                  [this](std::span<const std::uint8_t> bytes) { engine_.setImage(bytes); })
@@ -132,6 +133,21 @@ MainDialog::MainDialog(OperatorDialogs& dialogs, QWidget* parent)
 MainDialog::~MainDialog()
 {
     shutDown();
+}
+
+MainDialog::Controls MainDialog::findControls(const QWidget& clientArea)
+{
+    Controls controls;
+    for (const ProcedureStep step : kProcedureSteps) {
+        const auto index = static_cast<std::size_t>(step);
+        controls.stepToggles[index] = &controlNamed<StepToggle>(clientArea, controlsOf(step).toggle);
+        controls.stepLines[index] = &controlNamed<QLabel>(clientArea, controlsOf(step).line);
+    }
+    controls.mainStatus = &controlNamed<QLabel>(clientArea, "mainStatusText");
+    controls.progress = &controlNamed<QProgressBar>(clientArea, "progressBar");
+    controls.runLamp = &controlNamed<QLabel>(clientArea, "runLamp");
+    controls.portLamp = &controlNamed<QLabel>(clientArea, "portLamp");
+    return controls;
 }
 
 void MainDialog::buildWindow()
@@ -193,8 +209,8 @@ void MainDialog::startUp()
     engine_.setPortNumber(portNumber_);
 
     resetStepLines();
-    showLamp(controlNamed<QLabel>(*clientArea_, "runLamp"), runLampState_);
-    showLamp(controlNamed<QLabel>(*clientArea_, "portLamp"), portLampState_);
+    showLamp(*controls_.runLamp, runLampState_);
+    showLamp(*controls_.portLamp, portLampState_);
     describePort(portLampState_);
     engine_.start();
     showValues();
@@ -287,9 +303,9 @@ void MainDialog::showValues()
     }
 
     const WindowTextValues shown = texts().snapshot();
-    controlNamed<QLabel>(*clientArea_, "mainStatusText").setText(QString::fromStdString(shown.mainStatus));
+    controls_.mainStatus->setText(QString::fromStdString(shown.mainStatus));
     for (const ProcedureStep step : kProcedureSteps)
-        stepLine(step).setText(QString::fromStdString(shown.stepLine(step)));
+        controls_.stepLines[static_cast<std::size_t>(step)]->setText(QString::fromStdString(shown.stepLine(step)));
     filePanel_.showTexts();
 
     // A COM index outside the four buttons selects none of them.
@@ -338,12 +354,12 @@ void MainDialog::postRefresh()
 
 void MainDialog::setProgressRange(int lower, int upper)
 {
-    gate_.run([&] { controlNamed<QProgressBar>(*clientArea_, "progressBar").setRange(lower, upper); });
+    gate_.run([&] { controls_.progress->setRange(lower, upper); });
 }
 
 void MainDialog::setProgressPosition(int position)
 {
-    gate_.run([&] { controlNamed<QProgressBar>(*clientArea_, "progressBar").setValue(position); });
+    gate_.run([&] { controls_.progress->setValue(position); });
 }
 
 std::optional<std::string> MainDialog::chooseReadBackFile()
@@ -365,7 +381,7 @@ void MainDialog::showRunLamp(LampState state)
     if (state == runLampState_)
         return;
     runLampState_ = state;
-    showLamp(controlNamed<QLabel>(*clientArea_, "runLamp"), state);
+    showLamp(*controls_.runLamp, state);
 }
 
 void MainDialog::showPortLamp(LampState state)
@@ -374,7 +390,7 @@ void MainDialog::showPortLamp(LampState state)
     if (state == portLampState_)
         return;
     portLampState_ = state;
-    showLamp(controlNamed<QLabel>(*clientArea_, "portLamp"), state);
+    showLamp(*controls_.portLamp, state);
 }
 
 void MainDialog::describePort(LampState state)
@@ -382,8 +398,7 @@ void MainDialog::describePort(LampState state)
     // "COM1" means little on a system without COM ports: name the device.
     const QString device = QString::fromStdString(engine_.portDevice(portNumber_));
     const QString outcome = state == LampState::Green ? QStringLiteral("otwarty") : QStringLiteral("nie otwarty");
-    controlNamed<QLabel>(*clientArea_, "portLamp")
-        .setToolTip(QStringLiteral("COM%1: %2 (%3)").arg(portNumber_).arg(device, outcome));
+    controls_.portLamp->setToolTip(QStringLiteral("COM%1: %2 (%3)").arg(portNumber_).arg(device, outcome));
 }
 
 void MainDialog::applyEnabled(bool enabled)
@@ -401,12 +416,7 @@ void MainDialog::applyEnabled(bool enabled)
 
 StepToggle& MainDialog::stepToggle(ProcedureStep step) const
 {
-    return controlNamed<StepToggle>(*clientArea_, controlsOf(step).toggle);
-}
-
-QLabel& MainDialog::stepLine(ProcedureStep step) const
-{
-    return controlNamed<QLabel>(*clientArea_, controlsOf(step).line);
+    return *controls_.stepToggles[static_cast<std::size_t>(step)];
 }
 
 #ifdef _WIN32

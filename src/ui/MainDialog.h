@@ -76,17 +76,29 @@ private:
     void showValues();
     void readControls();
 
+    // The controls the window works with at every refresh and block, found
+    // once in the template.
+    struct Controls {
+        std::array<StepToggle*, kProcedureStepCount> stepToggles{};
+        std::array<QLabel*, kProcedureStepCount> stepLines{};
+        QLabel* mainStatus = nullptr;
+        QProgressBar* progress = nullptr;
+        QLabel* runLamp = nullptr;
+        QLabel* portLamp = nullptr;
+    };
+    static Controls findControls(const QWidget& clientArea);
+
     void showRunLamp(LampState state);
     void showPortLamp(LampState state);
     // The port lamp's tooltip: the device behind the chosen COM port.
     void describePort(LampState state);
     void applyEnabled(bool enabled);
     StepToggle& stepToggle(ProcedureStep step) const;
-    QLabel& stepLine(ProcedureStep step) const;
 
     OperatorDialogs& dialogs_;
     WindowThreadGate gate_{*this};
     QWidget* clientArea_;
+    Controls controls_;
     MainMenu menu_;
     QButtonGroup* comButtons_;
     ProgrammerEngine engine_{*this};
