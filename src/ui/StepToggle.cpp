@@ -20,8 +20,10 @@ void StepToggle::paintEvent(QPaintEvent*)
 
     // The caption takes the whole face: the style's text margins would cut
     // the longest captions in a button as narrow as the layout's.
-    const bool captionActive = isEnabled() && checkState() != Qt::PartiallyChecked;
-    painter.drawItemText(rect(), Qt::AlignCenter | Qt::TextShowMnemonic, option.palette, captionActive, text(),
+    QPalette captionColours = option.palette;
+    if (checkState() == Qt::PartiallyChecked)
+        captionColours.setCurrentColorGroup(QPalette::Disabled);
+    painter.drawItemText(rect(), Qt::AlignCenter | Qt::TextShowMnemonic, captionColours, isEnabled(), text(),
                          QPalette::ButtonText);
     if (hasFocus()) {
         QStyleOptionFocusRect focus;
