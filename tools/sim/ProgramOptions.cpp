@@ -1,6 +1,5 @@
 #include "sim/ProgramOptions.h"
 
-#include "sim/CommandNames.h"
 #include "sim/OptionValues.h"
 
 #include <getopt.h>

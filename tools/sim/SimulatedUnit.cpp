@@ -47,9 +47,7 @@ SimulatedUnit::SimulatedUnit(UnitOptions options)
       flash_(kFlashSize),
       powered_(options_.poweredAtStart)
 {
-    for (const FaultRule& rule : options_.faults)
-        faults_.add(rule);
-    options_.faults.clear(); // the schedule holds them from now on
+    faults_.swap(options_.faults); // kept there from now on
 }
 
 UnitReply SimulatedUnit::handleRequest(std::uint8_t command, std::span<const std::uint8_t> payload)
@@ -57,7 +55,7 @@ UnitReply SimulatedUnit::handleRequest(std::uint8_t command, std::span<const std
     std::lock_guard lock(mutex_);
     if (options_.keepRequestLog)
         requests_.push_back({command, {payload.begin(), payload.end()}});
-    const auto fault = faults_.next(command);
+    const auto fault = nextFault(command);
     // A refused request is not carried out at all; every other fault strikes
     // after the work is done.
     if (fault && fault->action == FaultAction::Refuse)
@@ -82,7 +80,7 @@ SimulatedUnit::Answer SimulatedUnit::carryOut(std::uint8_t command, std::span<co
     case CommandCode::CmdErase:
         return eraseFlash(command);
     case CommandCode::CmdBlankTest:
-        return testBlank(command);
+        return blankTest(command);
     default:
         return transferStep(command, *findTransferStep(command), payload);
     }
@@ -102,7 +100,7 @@ SimulatedUnit::Answer SimulatedUnit::eraseFlash(std::uint8_t command)
     return statusAnswer(command, UnitStatus::Ok, options_.eraseTime);
 }
 
-SimulatedUnit::Answer SimulatedUnit::testBlank(std::uint8_t command)
+SimulatedUnit::Answer SimulatedUnit::blankTest(std::uint8_t command)
 {
     const auto status = flash_.isBlank() ? UnitStatus::Ok : UnitStatus::NotBlank;
     return statusAnswer(command, status, options_.eraseTime);
@@ -184,6 +182,17 @@ UnitReply SimulatedUnit::deliver(const Answer& answer, const std::optional<Fault
     return {noiseThenFrame(options_.noiseBytes, frame), answer.workTime};
 }
 
+std::optional<FaultRule> SimulatedUnit::nextFault(std::uint8_t command)
+{
+    const int occurrence = ++receivedPerCommand_[command];
+    const auto rule = std::find_if(faults_.begin(), faults_.end(), [&](const FaultRule& r) {
+        return r.command == command && (r.occurrence == 0 || r.occurrence == occurrence);
+    });
+    if (rule == faults_.end())
+        return std::nullopt;
+    return *rule;
+}
+
 std::vector<std::uint8_t> SimulatedUnit::flash() const
 {
     std::lock_guard lock(mutex_);
@@ -217,7 +226,7 @@ void SimulatedUnit::clearRequests()
 void SimulatedUnit::addFault(FaultRule rule)
 {
     std::lock_guard lock(mutex_);
-    faults_.add(rule);
+    faults_.push_back(rule);
 }
 
 } // namespace orvex::sim

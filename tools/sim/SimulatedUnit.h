@@ -1,6 +1,5 @@
 #pragma once
 
-#include "sim/FaultSchedule.h"
 #include "sim/FlashMemory.h"
 
 #include <array>
@@ -22,6 +21,24 @@ enum class UnitStatus : std::uint8_t {
     Mismatch = 0x13,       // verify: the flash holds other bytes
     NotBlank = 0x14,       // blank test: some byte is not 0xFF
     UnknownCommand = 0x15, // a command code the unit does not know
+};
+
+// What the unit does to one chosen request instead of answering it normally.
+enum class FaultAction {
+    Refuse,       // reply with a non-zero status byte (value)
+    Silent,       // do the work, but the reply is lost
+    BadCrc,       // the reply's CRC byte is wrong
+    WrongCommand, // the reply carries command byte value (meant for read blocks)
+};
+
+// Requests are counted per command from the unit's start, so "the third
+// program block" means the third one the unit ever received, whatever
+// happened in between.
+struct FaultRule {
+    std::uint8_t command = 0;
+    int occurrence = 0; // 1 for the first request of that command; 0 for every one
+    FaultAction action = FaultAction::Refuse;
+    std::uint8_t value = 1; // status byte for Refuse, command byte for WrongCommand
 };
 
 struct UnitOptions {
@@ -85,15 +102,18 @@ private:
     Answer carryOut(std::uint8_t command, std::span<const std::uint8_t> payload);
     Answer switchPower(std::uint8_t command, bool on);
     Answer eraseFlash(std::uint8_t command);
-    Answer testBlank(std::uint8_t command);
+    Answer blankTest(std::uint8_t command);
     Answer transferStep(std::uint8_t command, const TransferStep& step, std::span<const std::uint8_t> payload);
     Answer transferBlock(std::uint8_t command, Transfer transfer, std::span<const std::uint8_t> payload);
     UnitReply deliver(const Answer& answer, const std::optional<FaultRule>& fault) const;
+    // Counts one more request of command; the first rule that names it, if any.
+    std::optional<FaultRule> nextFault(std::uint8_t command);
 
     mutable std::mutex mutex_;
     UnitOptions options_;
     FlashMemory flash_;
-    FaultSchedule faults_;
+    std::vector<FaultRule> faults_;
+    std::array<int, 256> receivedPerCommand_{};
     bool powered_ = false;
     Transfer openTransfer_ = Transfer::None;
     std::vector<ReceivedRequest> requests_;

@@ -1,5 +1,4 @@
-#include "sim/DeviceLink.h"
-#include "sim/FlashFile.h"
+#include "sim/TtySymlink.h"
 #include "sim/ProgramOptions.h"
 #include "sim/PtyUnitServer.h"
 #include "sim/SimulatedUnit.h"
@@ -45,9 +44,9 @@ int run(const ProgramOptions& options)
         unit.setFlash(loadFlashFile(options.flashPath, SimulatedUnit::kFlashSize));
 
     PtyUnitServer server(unit, options.server);
-    std::optional<DeviceLink> link;
+    std::optional<TtySymlink> ttyLink;
     if (!options.linkPath.empty())
-        link.emplace(options.linkPath, server.devicePath());
+        ttyLink.emplace(options.linkPath, server.devicePath());
     // Flushed at once: whoever started the program waits for this line.
     std::cout << server.devicePath() << std::endl;
 

@@ -1,4 +1,4 @@
-#include "sim/DeviceLink.h"
+#include "sim/TtySymlink.h"
 
 #include <filesystem>
 #include <stdexcept>
@@ -8,7 +8,7 @@ namespace orvex::sim {
 
 namespace fs = std::filesystem;
 
-DeviceLink::DeviceLink(std::string linkPath, std::string target)
+TtySymlink::TtySymlink(std::string linkPath, std::string target)
     : linkPath_(std::move(linkPath)), target_(std::move(target))
 {
     std::error_code error;
@@ -22,7 +22,7 @@ DeviceLink::DeviceLink(std::string linkPath, std::string target)
         throw std::runtime_error("cannot link " + linkPath_ + " to " + target_ + ": " + error.message());
 }
 
-DeviceLink::~DeviceLink()
+TtySymlink::~TtySymlink()
 {
     std::error_code error;
     if (fs::is_symlink(fs::symlink_status(linkPath_, error)) && fs::read_symlink(linkPath_, error) == target_)
