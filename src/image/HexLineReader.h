@@ -22,11 +22,21 @@ public:
     // text given to the constructor.
     std::optional<std::string_view> next();
 
+    // The 1-based number, counted in line feeds, of the line next() gave last:
+    // what an editor shows. The pieces of a cut run share their number.
+    std::size_t lineNumber() const { return lineNumber_; }
+
 private:
     std::size_t findLineEnd(std::size_t position) const;
+    std::size_t findNul(std::size_t position);
 
     std::string_view text_;
     std::size_t position_ = 0;
+    // Where findNul found a NUL last; a search is due once lines pass it.
+    std::size_t nextNul_ = 0;
+    bool nulSearched_ = false;
+    std::size_t lineNumber_ = 0;
+    bool startsNewLine_ = true;
     bool finished_;
 };
 
