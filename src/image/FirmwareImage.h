@@ -1,11 +1,11 @@
 #pragma once
 
-#include "image/HexRecord.h"
+#include "image/ByteBuffer.h"
+#include "image/LoadReport.h"
 
 #include <cstdint>
 #include <span>
 #include <string>
-#include <vector>
 
 namespace orvex {
 
@@ -16,17 +16,17 @@ namespace orvex {
 // data, byte for byte.
 class FirmwareImage {
 public:
-    // What a flash cell holds when nothing was written to it.
-    static constexpr std::uint8_t kUnprogrammedByte = 0xFF;
-
     virtual ~FirmwareImage() = default;
 
     // Reads the file at path (UTF-8) and derives the data bytes from it.
-    // Always returns 1; the outcome shows only in the content:
+    // Always returns 1 and never throws; the outcome shows in the content and
+    // in loadReport():
     // - a file that cannot be opened leaves the previous content in place;
-    // - a file that opens but cannot be read or held whole leaves the image
-    //   empty, so the new path never stands beside another file's data;
-    // - data bytes that cannot be allocated leave the data empty.
+    // - anything else that is not read whole (not a regular file, too large,
+    //   a failed read, memory running out) leaves the image empty, so the new
+    //   path never stands beside another file's data;
+    // - HEX lines that the rules reject are skipped, and a HEX file without
+    //   data gives no data bytes.
     // Every load that reads the file replaces the data bytes, so a holder of
     // the old dataBytes() must fetch them again.
     int load(const std::string& path);
@@ -37,22 +37,18 @@ public:
     int dataSize() const { return static_cast<int>(dataBytes_.size()); }
     std::span<const std::uint8_t> rawBytes() const { return rawBytes_; }
     int rawLength() const { return static_cast<int>(rawBytes_.size()); }
-    // The accepted lines of the last HEX file; a binary load leaves them.
-    const HexRecordList& records() const { return records_; }
+    // What the last load did with its file.
+    const LoadReport& loadReport() const { return report_; }
 
 private:
-    void parseHexText();
-    void clearRecords();
-    int computeDataSize() const;
-    void buildDataBytes(std::span<std::uint8_t> buffer) const;
+    void readFile(const std::string& path);
     void layOutHexData();
-    void copyRawData();
     void clearContent();
 
     std::string path_;
-    std::vector<std::uint8_t> dataBytes_;
-    HexRecordList records_;
-    std::vector<std::uint8_t> rawBytes_;
+    ByteBuffer dataBytes_;
+    ByteBuffer rawBytes_;
+    LoadReport report_;
 };
 
 } // namespace orvex

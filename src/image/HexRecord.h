@@ -1,18 +1,22 @@
 #pragma once
 
+#include "image/LineRejection.h"
+
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
-#include <vector>
 
 namespace orvex {
 
-// One accepted line of an Intel HEX file:
+// One line of an Intel HEX file, read as a record:
 //   :CCAAAATT<data pairs>SS
 // byte count CC, load offset AAAA (high byte first), record type TT, then the
-// data and the checksum SS, every byte as two hex digits. The line itself is
-// not kept: nothing reads it after parsing, and a copy of every line took two
-// thirds of the load time of a large image.
+// data and the checksum SS, every byte as two hex digits. The record holds
+// its bytes in place, with room for the longest record, so that one object
+// can read a whole file line after line without allocating.
 class HexRecord {
 public:
     static constexpr std::uint8_t kDataRecord = 0x00;
@@ -22,47 +26,40 @@ public:
     static constexpr std::uint8_t kNoRecordType = 0xFF;
 
     static constexpr char kStartCode = ':';
-    static constexpr int kByteCountOffset = 1;
-    static constexpr int kAddressOffset = 3;
-    static constexpr int kAddressLength = 4;
-    static constexpr int kRecordTypeOffset = 7;
-    static constexpr int kDataOffset = 9;
+    static constexpr std::size_t kAddressOffset = 3;
+    static constexpr std::size_t kAddressLength = 4;
     // Byte count, two address bytes, type and checksum: the pairs every line has.
-    static constexpr int kFramingPairs = 5;
-    static constexpr int kMinLineLength = 1 + 2 * kFramingPairs;
+    static constexpr std::size_t kFramingPairs = 5;
+    static constexpr std::size_t kMinLineLength = 1 + 2 * kFramingPairs;
 
-    HexRecord() = default;
-    // The virtual destructor would otherwise make the record list copy every
-    // record's data each time it grows.
-    HexRecord(HexRecord&&) noexcept = default;
-    HexRecord& operator=(HexRecord&&) noexcept = default;
-    virtual ~HexRecord() = default;
+    HexRecord() { clear(); }
 
-    // True when line starts with ':', holds at least the pairs its byte count
-    // claims, and its last complete pair is the checksum of the pairs before
-    // it. Neither the record type nor the digits themselves are checked.
-    static bool validate(std::string_view line);
-    // Reads the fields of an accepted line; false when the line is too short
-    // for its byte count, so that nothing past its end is ever read.
-    bool parse(std::string_view line);
+    // Reads line as this record. The line is accepted when it starts with
+    // ':', holds at least the pairs its byte count claims, and its last
+    // complete pair is the checksum of the pairs before it (an odd last
+    // character is not a pair). Neither the record type nor the digits are
+    // checked: a field's value ends at its first non-digit. Returns why the
+    // line is rejected, or nothing when it is accepted; a rejected line
+    // leaves the record empty.
+    std::optional<LineRejection> read(std::string_view line);
 
-    std::uint8_t byteCount() const { return byteCount_; }
+    std::uint8_t byteCount() const { return pairs_[kByteCountPair]; }
     std::uint16_t address() const { return address_; }
-    std::uint8_t recordType() const { return recordType_; }
-    std::span<const std::uint8_t> data() const { return data_; }
-    std::uint8_t checksum() const { return checksum_; }
+    std::uint8_t recordType() const { return pairs_[kRecordTypePair]; }
+    std::span<const std::uint8_t> data() const { return {pairs_.data() + kDataPair, byteCount()}; }
+    std::uint8_t checksum() const { return pairs_[kDataPair + byteCount()]; }
 
 private:
-    static bool holdsClaimedPairs(std::string_view line);
+    static constexpr std::size_t kByteCountPair = 0;
+    static constexpr std::size_t kRecordTypePair = 3;
+    static constexpr std::size_t kDataPair = 4;
+    static constexpr std::size_t kMaxRecordPairs = kFramingPairs + 255;
 
-    std::uint8_t byteCount_ = 0;
+    void clear();
+
+    // The pairs after the colon as bytes, as far as a record can reach.
+    std::array<std::uint8_t, kMaxRecordPairs> pairs_{};
     std::uint16_t address_ = 0;
-    std::uint8_t recordType_ = kNoRecordType;
-    std::vector<std::uint8_t> data_;
-    std::uint8_t checksum_ = 0;
 };
-
-// The accepted records of a HEX file, in file order.
-using HexRecordList = std::vector<HexRecord>;
 
 } // namespace orvex

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "image/HexRecord.h"
+#include "image/LineRejection.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 namespace orvex {
 
@@ -11,28 +13,28 @@ namespace orvex {
 // it ends below 2^31; one reaching further adds nothing to the image.
 inline constexpr std::uint64_t kImageAddressLimit = 0x80000000;
 
-// The address base in force after record: an extended segment address record
-// sets it to its value times 16, an extended linear address record to its
-// value times 65536. One with fewer than two data bytes carries no value and
-// leaves the base as it was, as do all other records.
-std::uint64_t baseAfter(std::uint64_t base, const HexRecord& record);
+// Follows the records of a HEX file in file order and says where each data
+// record lands in the image: at the address base in force plus its own
+// address, linear with no wrap at 64 KiB. An extended segment address record
+// sets the base to its value times 16, an extended linear address record to
+// its value times 65536; every other record leaves it, and an end-of-file
+// record does not end the file.
+class RecordPlacement {
+public:
+    // Takes record into account. Says why it adds nothing to the image when
+    // it is left out: a data record ending at 2^31 or beyond, or an address
+    // record without the two data bytes of its value (the base stays).
+    std::optional<LineRejection> follow(const HexRecord& record);
 
-// Calls place(offset, record) for every data record in file order, with
-// offset = base + the record's own address, linear with no wrap at 64 KiB.
-// Every placeable data record is placed, whatever comes before or after it:
-// an end-of-file record does not end the file.
-template <typename Place>
-void forEachPlacedDataRecord(const HexRecordList& records, Place place)
-{
-    std::uint64_t base = 0;
-    for (const auto& record : records) {
-        base = baseAfter(base, record);
-        if (record.recordType() != HexRecord::kDataRecord)
-            continue;
-        const std::uint64_t offset = base + record.address();
-        if (offset + record.byteCount() < kImageAddressLimit)
-            place(static_cast<std::size_t>(offset), record);
-    }
-}
+    // Where the data of the data record followed last starts in the image.
+    std::size_t dataOffset() const { return dataOffset_; }
+
+private:
+    std::optional<LineRejection> setBase(const HexRecord& record, std::uint64_t unit);
+    std::optional<LineRejection> placeData(const HexRecord& record);
+
+    std::uint64_t base_ = 0;
+    std::size_t dataOffset_ = 0;
+};
 
 } // namespace orvex

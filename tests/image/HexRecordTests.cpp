@@ -12,6 +12,11 @@ namespace {
 
 using test::Bytes;
 
+bool accepted(std::string_view line)
+{
+    return !HexRecord().read(line).has_value();
+}
+
 TEST(HexFieldReading, TakesEitherCaseAndStopsAtTheFirstNonDigit)
 {
     EXPECT_EQ(readHexField("aB"), 0xABu);
@@ -26,8 +31,7 @@ TEST(HexRecordValidation, AcceptsACorrectLineAndReadsItsFields)
     const Bytes data = {0xDE, 0xAD, 0xBE, 0xEF};
     const std::string line = test::dataLine(0x1234, data);
     HexRecord record;
-    ASSERT_TRUE(HexRecord::validate(line));
-    ASSERT_TRUE(record.parse(line));
+    ASSERT_EQ(record.read(line), std::nullopt);
     EXPECT_EQ(record.byteCount(), 4);
     EXPECT_EQ(record.address(), 0x1234);
     EXPECT_EQ(record.recordType(), HexRecord::kDataRecord);
@@ -41,26 +45,25 @@ TEST(HexRecordValidation, RejectsAWrongChecksumInAnyPosition)
     for (std::size_t pos = 1; pos < line.size(); ++pos) {
         std::string broken = line;
         broken[pos] = broken[pos] == '0' ? '1' : '0';
-        EXPECT_FALSE(HexRecord::validate(broken)) << broken;
+        EXPECT_FALSE(accepted(broken)) << broken;
     }
 }
 
 TEST(HexRecordValidation, RejectsLinesWithoutColonOrTooShort)
 {
     const std::string line = test::endOfFileLine();
-    EXPECT_TRUE(HexRecord::validate(line));
-    EXPECT_FALSE(HexRecord::validate(line.substr(1)));
-    EXPECT_FALSE(HexRecord::validate(";" + line.substr(1)));
+    EXPECT_TRUE(accepted(line));
+    EXPECT_FALSE(accepted(line.substr(1)));
+    EXPECT_FALSE(accepted(";" + line.substr(1)));
     // Ten characters whose pairs still sum to zero.
-    EXPECT_FALSE(HexRecord::validate(":000000000"));
+    EXPECT_FALSE(accepted(":000000000"));
 }
 
 TEST(HexRecordValidation, IgnoresAnOddLastCharacter)
 {
     const std::string line = test::dataLine(0, Bytes{0x55}) + "7";
     HexRecord record;
-    EXPECT_TRUE(HexRecord::validate(line));
-    EXPECT_TRUE(record.parse(line));
+    EXPECT_EQ(record.read(line), std::nullopt);
     EXPECT_EQ(record.data()[0], 0x55);
 }
 
@@ -76,8 +79,8 @@ TEST(HexRecordValidation, RejectsAByteCountClaimingMorePairsThanTheLineHolds)
     claimsMore.replace(claimsMore.size() - 2, 2, checksum);
 
     HexRecord record;
-    EXPECT_FALSE(HexRecord::validate(claimsMore));
-    EXPECT_FALSE(record.parse(claimsMore));
+    ASSERT_EQ(record.read(line), std::nullopt);
+    EXPECT_EQ(record.read(claimsMore), LineRejection::ByteCountBeyondLine);
     EXPECT_TRUE(record.data().empty());
 }
 

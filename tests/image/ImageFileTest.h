@@ -1,6 +1,7 @@
 #pragma once
 
 #include "image/FirmwareImage.h"
+#include "image/HexRecord.h"
 #include "HexTextWriter.h"
 #include "support/ScratchDir.h"
 

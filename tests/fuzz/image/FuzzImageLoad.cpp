@@ -2,6 +2,7 @@
 // image, as Intel HEX or, when its first byte is not ASCII, as a binary file.
 
 #include "image/FirmwareImage.h"
+#include "image/HexLineReader.h"
 
 #include <unistd.h>
 
@@ -46,17 +47,47 @@ void require(bool holds, const char* what)
     }
 }
 
+// Non-blank lines as the loader cuts them: each is either a record or a rejection.
+std::size_t nonBlankLines(const std::uint8_t* data, std::size_t size)
+{
+    orvex::HexLineReader lines({reinterpret_cast<const char*>(data), size});
+    std::size_t count = 0;
+    while (const auto line = lines.next())
+        count += line->empty() ? 0 : 1;
+    return count;
+}
+
+void checkHexReport(const orvex::LoadReport& report, const std::uint8_t* data, std::size_t size)
+{
+    require(report.recordCount + report.rejectedLineCount == nonBlankLines(data, size),
+        "every non-blank line is a record or a rejection");
+    require(report.rejectedLines.size() == std::min(report.rejectedLineCount, orvex::LoadReport::kMaxDetailedRejections),
+        "the first rejections are kept in detail");
+    const auto lineFeeds = static_cast<std::size_t>(std::count(data, data + size, '\n'));
+    std::size_t previous = 1;
+    for (const orvex::RejectedLine& rejected : report.rejectedLines) {
+        require(rejected.lineNumber >= previous && rejected.lineNumber <= lineFeeds + 1, "line numbers in file order");
+        require(!orvex::describe(rejected.reason).empty(), "every reason has a name");
+        previous = rejected.lineNumber;
+    }
+    require(!report.endRecordSeen || report.recordCount > 0, "an end record is a record");
+}
+
 void checkImage(const orvex::FirmwareImage& image, const std::uint8_t* data, std::size_t size, bool asHex)
 {
+    const orvex::LoadReport& report = image.loadReport();
+    require(report.readStatus == orvex::FileReadStatus::Read, "a regular file is read");
+    require(report.isHex == asHex, "the name decides the kind");
     require(image.rawLength() == static_cast<int>(size), "rawLength is the file length");
     require(std::equal(image.rawBytes().begin(), image.rawBytes().end(), data, data + size), "rawBytes are the file");
     require(image.dataSize() == static_cast<int>(image.dataBytes().size()), "dataSize counts dataBytes");
     if (!asHex) {
         require(std::ranges::equal(image.dataBytes(), image.rawBytes()), "a binary file is its own data");
+        require(report.recordCount == 0 && report.rejectedLineCount == 0, "a binary file has no lines");
         return;
     }
-    for (const orvex::HexRecord& record : image.records())
-        require(record.data().size() == record.byteCount(), "a record holds byteCount data bytes");
+    checkHexReport(report, data, size);
+    require(report.recordCount > 0 || image.dataSize() == 0, "data comes from records only");
 }
 
 } // namespace
