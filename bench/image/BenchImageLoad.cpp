@@ -1,17 +1,29 @@
 // Times FirmwareImage::load on a 4 MiB Intel HEX image against srec_cat laying
 // out the same file, and checks that both give the same bytes.
+//
+// The load that counts is the first one in a fresh process, as when the
+// program starts: memory that an earlier load has touched is cheaper, so the
+// benchmark starts itself again for each such load. Processor time is shown
+// beside the wall time because on a busy machine the wall time also counts
+// the time spent waiting for a processor.
 
 #include "image/FirmwareImage.h"
 #include "HexTextWriter.h"
 #include "support/ScratchDir.h"
 #include "SrecCat.h"
 
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
 #include <functional>
 #include <limits>
 #include <random>
+#include <string>
 
 namespace {
 
@@ -20,10 +32,12 @@ using orvex::test::Bytes;
 constexpr std::size_t kImageSize = 4 * 1024 * 1024;
 constexpr std::size_t kSegmentSize = 0x10000;
 constexpr std::size_t kRecordSize = 16;
-constexpr int kLoadRuns = 7;
+constexpr int kFreshLoadRuns = 7;
+constexpr int kWarmLoadRuns = 7;
 constexpr int kSrecCatRuns = 3;
-// The loader should take at most this share of srec_cat's time.
-constexpr double kTargetRatio = 0.2;
+// A first load should take at most this share of srec_cat's time.
+constexpr double kTargetRatio = 0.1;
+constexpr const char* kLoadOnceOption = "--load-once";
 
 // Random data in 16-byte records, an extended linear address record before
 // every 64 KiB, as a compiler's output for a large image looks.
@@ -43,22 +57,91 @@ std::string benchmarkHexText()
     return text + orvex::test::endOfFileLine() + "\n";
 }
 
-double bestSecondsOf(int runs, const std::function<bool()>& run)
+struct Timing {
+    double wallSeconds = std::numeric_limits<double>::infinity();
+    double cpuSeconds = std::numeric_limits<double>::infinity();
+
+    void keepBest(const Timing& other)
+    {
+        wallSeconds = std::min(wallSeconds, other.wallSeconds);
+        cpuSeconds = std::min(cpuSeconds, other.cpuSeconds);
+    }
+};
+
+double seconds(const timeval& time)
 {
-    double best = std::numeric_limits<double>::infinity();
-    for (int i = 0; i < runs; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        if (!run())
-            return -1;
-        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) * 1e-6;
+}
+
+// Processor time of this process, or of its finished children (srec_cat
+// through the shell).
+double cpuSecondsUsed(int who)
+{
+    rusage usage{};
+    getrusage(who, &usage);
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+Timing timed(int who, const std::function<void()>& run)
+{
+    const double cpuStart = cpuSecondsUsed(who);
+    const auto start = std::chrono::steady_clock::now();
+    run();
+    return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+        cpuSecondsUsed(who) - cpuStart};
+}
+
+Timing bestOf(int runs, int who, const std::function<void()>& run)
+{
+    Timing best;
+    for (int i = 0; i < runs; ++i)
+        best.keepBest(timed(who, run));
+    return best;
+}
+
+// The child's part: one load, its timing on standard output.
+int loadOnce(const char* path)
+{
+    orvex::FirmwareImage image;
+    const Timing timing = timed(RUSAGE_SELF, [&] { image.load(path); });
+    std::printf("%.9f %.9f %d\n", timing.wallSeconds, timing.cpuSeconds, image.dataSize());
+    return 0;
+}
+
+// Best of several first loads, each in a new process; wall time infinite
+// when a child fails.
+Timing bestFreshLoad(const std::string& hexPath)
+{
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    const std::string command = "'" + self + "' " + kLoadOnceOption + " '" + hexPath + "'";
+    Timing best;
+    for (int i = 0; i < kFreshLoadRuns; ++i) {
+        FILE* child = popen(command.c_str(), "r");
+        Timing timing;
+        int dataSize = 0;
+        const bool read = child != nullptr
+            && std::fscanf(child, "%lf %lf %d", &timing.wallSeconds, &timing.cpuSeconds, &dataSize) == 3;
+        if (child != nullptr)
+            pclose(child);
+        if (!read || dataSize != static_cast<int>(kImageSize))
+            return {};
+        best.keepBest(timing);
     }
     return best;
 }
 
+void printTiming(const char* what, const Timing& timing, const char* how)
+{
+    std::printf("%-28s %8.1f ms wall %8.1f ms processor (%s)\n", what, timing.wallSeconds * 1e3,
+        timing.cpuSeconds * 1e3, how);
+}
+
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    if (argc == 3 && std::strcmp(argv[1], kLoadOnceOption) == 0)
+        return loadOnce(argv[2]);
     if (!orvex::test::srecCatAvailable()) {
         std::printf("%s is not installed (Debian package srecord)\n", orvex::test::kSrecCatPath);
         return 1;
@@ -68,10 +151,17 @@ int main()
     const std::string hexPath = scratch.write("bench.hex", text);
     const std::string binPath = scratch.pathOf("bench.bin");
 
+    const Timing freshLoad = bestFreshLoad(hexPath);
+    if (freshLoad.wallSeconds == std::numeric_limits<double>::infinity()) {
+        std::printf("a fresh load failed or gave the wrong size\n");
+        return 1;
+    }
     orvex::FirmwareImage image;
-    const double loadSeconds = bestSecondsOf(kLoadRuns, [&] { return image.load(hexPath) == 1; });
-    const double srecCatSeconds = bestSecondsOf(kSrecCatRuns, [&] { return orvex::test::runSrecCat(hexPath, kImageSize, binPath); });
-    if (srecCatSeconds < 0) {
+    const Timing warmLoad = bestOf(kWarmLoadRuns, RUSAGE_SELF, [&] { image.load(hexPath); });
+    bool srecCatFailed = false;
+    const Timing srecCat = bestOf(kSrecCatRuns, RUSAGE_CHILDREN,
+        [&] { srecCatFailed |= !orvex::test::runSrecCat(hexPath, kImageSize, binPath); });
+    if (srecCatFailed) {
         std::printf("srec_cat failed, see %s.log\n", binPath.c_str());
         return 1;
     }
@@ -79,10 +169,14 @@ int main()
         std::printf("the loader and srec_cat disagree on the image\n");
         return 1;
     }
-    const double ratio = loadSeconds / srecCatSeconds;
+
     std::printf("HEX text %zu bytes, image %zu bytes, byte-identical\n", text.size(), kImageSize);
-    std::printf("FirmwareImage::load  %8.1f ms (best of %d)\n", loadSeconds * 1e3, kLoadRuns);
-    std::printf("srec_cat             %8.1f ms (best of %d)\n", srecCatSeconds * 1e3, kSrecCatRuns);
-    std::printf("ratio %.3f (target at most %.2f): %s\n", ratio, kTargetRatio, ratio <= kTargetRatio ? "met" : "NOT met");
+    printTiming("FirmwareImage::load, first", freshLoad, "best of 7 fresh processes");
+    printTiming("FirmwareImage::load, again", warmLoad, "best of 7 in one process");
+    printTiming("srec_cat", srecCat, "best of 3");
+    const double wallRatio = freshLoad.wallSeconds / srecCat.wallSeconds;
+    const double cpuRatio = freshLoad.cpuSeconds / srecCat.cpuSeconds;
+    std::printf("first load / srec_cat: wall %.3f, processor %.3f (target at most %.2f): %s\n", wallRatio, cpuRatio,
+        kTargetRatio, std::max(wallRatio, cpuRatio) <= kTargetRatio ? "met" : "NOT met");
     return 0;
 }
