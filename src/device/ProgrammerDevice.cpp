@@ -21,8 +21,15 @@ int ProgrammerDevice::reopenSerialDevice(const std::string& devicePath, int baud
 
 int ProgrammerDevice::showPortOutcome(bool opened)
 {
+    portShownOpen_ = opened;
     notifier_.setPortLamp(opened ? LampState::Green : LampState::Red);
     return opened ? 1 : 0;
+}
+
+void ProgrammerDevice::showPortIfLost()
+{
+    if (portShownOpen_ && !port_.isOpen())
+        showPortOutcome(false);
 }
 
 int ProgrammerDevice::sendFrame()

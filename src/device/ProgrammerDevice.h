@@ -30,6 +30,9 @@ public:
     // Closes the port if open, opens it again and shows the outcome on the port lamp.
     int reopenSerialPort(int portNumber, int baudRate);
     int reopenSerialDevice(const std::string& devicePath, int baudRate);
+    // A port shown open that has since closed itself (the device vanished)
+    // turns the port lamp red.
+    void showPortIfLost();
 
     int sendFrame();
     bool receiveFrame();
@@ -73,6 +76,7 @@ private:
     void showStart(ProcedureStep step, const std::string& lineText, const char* runningSuffix);
 
     WorkerNotifier& notifier_;
+    bool portShownOpen_ = false;
     bool readBackReady_ = false;
     int flashSize_ = kFlashSize;
     Frame tx_;

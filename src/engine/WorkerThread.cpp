@@ -48,6 +48,7 @@ void WorkerThread::run()
         executor_.setPendingRun(mailbox_.takeRunRequest());
         executor_.setStepSet(mailbox_.stepSet());
         executor_.runProcedure();
+        device_.showPortIfLost();
         QThread::msleep(kPollIntervalMs);
     }
     device_.port().close();

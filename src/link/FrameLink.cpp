@@ -85,8 +85,12 @@ bool FrameLink::receiveFrame(Frame& rx)
 
     FrameAssembler assembler(rx);
     while (!deadline.passed()) {
-        // Sleeps in the port until a byte arrives instead of spinning.
-        if (!port_.waitForInput(deadline.millisecondsLeft()))
+        // Sleeps in the port until a byte arrives instead of spinning; a
+        // closed port will never answer, so its caller learns that at once.
+        const PortInput input = port_.waitForInput(deadline.millisecondsLeft());
+        if (input == PortInput::Closed)
+            return false;
+        if (input == PortInput::TimedOut)
             continue;
         std::uint8_t byte = 0;
         if (port_.read(&byte, 1) != 1)

@@ -28,7 +28,7 @@ public:
     // to the port, 0 when it is closed.
     int sendFrame(Frame& tx);
     // True when a frame with a correct CRC arrived in time; it is left in rx.
-    // Nothing after its CRC byte is read.
+    // Nothing after its CRC byte is read. False at once when the port is closed.
     bool receiveFrame(Frame& rx);
     void drainInput();
 

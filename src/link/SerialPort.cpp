@@ -1,6 +1,7 @@
 #include "link/SerialPort.h"
 
 #include "link/Deadline.h"
+#include "link/OpenFailure.h"
 
 #include <QSerialPort>
 
@@ -14,6 +15,36 @@ bool isFatal(QSerialPort::SerialPortError error)
 {
     return error == QSerialPort::ResourceError || error == QSerialPort::ReadError
         || error == QSerialPort::WriteError;
+}
+
+OpenErrorClass classOf(QSerialPort::SerialPortError error)
+{
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+        return OpenErrorClass::NotFound;
+    case QSerialPort::PermissionError:
+        return OpenErrorClass::Permission;
+    case QSerialPort::UnsupportedOperationError:
+        return OpenErrorClass::NotSerial;
+    default:
+        return OpenErrorClass::Other;
+    }
+}
+
+bool configureLine(QSerialPort& port, int baudRate)
+{
+    return port.setBaudRate(baudRate) && port.setDataBits(QSerialPort::Data8) && port.setParity(QSerialPort::NoParity)
+        && port.setStopBits(QSerialPort::OneStop) && port.setFlowControl(QSerialPort::NoFlowControl);
+}
+
+// Linux raises both lines at open, but Qt's Windows backend lowers RTS, and a
+// unit may draw its power from it. A line without modem control (a pty, some
+// adapters) refuses; it carries bytes all the same, so that is no failure.
+void raiseModemLines(QSerialPort& port)
+{
+    port.setDataTerminalReady(true);
+    port.setRequestToSend(true);
+    port.clearError();
 }
 
 } // namespace
@@ -30,7 +61,11 @@ bool SerialPort::open(int portNumber, int baudRate)
     if (opened_)
         return true;
     const std::string device = portDeviceName(portNumber, deviceMap_);
-    return !device.empty() && openDevice(device, baudRate);
+    if (device.empty()) {
+        lastOpenError_ = "No such port number: " + std::to_string(portNumber);
+        return false;
+    }
+    return openDevice(device, baudRate);
 }
 
 bool SerialPort::openDevice(const std::string& devicePath, int baudRate)
@@ -39,17 +74,20 @@ bool SerialPort::openDevice(const std::string& devicePath, int baudRate)
         return true;
     auto port = std::make_unique<QSerialPort>();
     port->setPortName(QString::fromStdString(devicePath));
-    if (!port->open(QIODevice::ReadWrite))
+    if (!port->open(QIODevice::ReadWrite)) {
+        lastOpenError_ = describeOpenFailure(devicePath, classOf(port->error()), port->errorString().toStdString());
         return false;
-    const bool configured = port->setBaudRate(baudRate) && port->setDataBits(QSerialPort::Data8)
-        && port->setParity(QSerialPort::NoParity) && port->setStopBits(QSerialPort::OneStop)
-        && port->setFlowControl(QSerialPort::NoFlowControl);
-    if (!configured) {
+    }
+    if (!configureLine(*port, baudRate)) {
+        lastOpenError_ = "Cannot set " + devicePath + " to " + std::to_string(baudRate)
+            + " bps 8N1: " + port->errorString().toStdString();
         port->close();
         return false;
     }
+    raiseModemLines(*port);
     port_ = std::move(port);
     opened_ = true;
+    lastOpenError_.clear();
     return true;
 }
 
@@ -119,12 +157,14 @@ int SerialPort::read(std::uint8_t* buffer, int max)
     return taken > 0 ? static_cast<int>(taken) : 0;
 }
 
-bool SerialPort::waitForInput(int timeoutMs)
+PortInput SerialPort::waitForInput(int timeoutMs)
 {
     if (!stillUsable())
-        return false;
+        return PortInput::Closed;
     pullPendingInput(std::max(timeoutMs, 0));
-    return stillUsable() && port_->bytesAvailable() > 0;
+    if (!stillUsable())
+        return PortInput::Closed;
+    return port_->bytesAvailable() > 0 ? PortInput::Waiting : PortInput::TimedOut;
 }
 
 } // namespace orvex

@@ -27,15 +27,18 @@ public:
     void setDeviceMap(PortDeviceMap map) { deviceMap_ = std::move(map); }
 
     // True when the port is open afterwards. An open port is left as it is.
+    // The open raises DTR and RTS, whatever the platform's default.
     bool open(int portNumber, int baudRate);
     bool openDevice(const std::string& devicePath, int baudRate);
     bool close();
     bool isOpen() const { return opened_; }
+    // Why the last failed open failed, for the operator; empty after a good one.
+    const std::string& lastOpenError() const { return lastOpenError_; }
 
     int send(const std::uint8_t* bytes, int count) override;
     int bytesAvailable() override;
     int read(std::uint8_t* buffer, int max) override;
-    bool waitForInput(int timeoutMs) override;
+    PortInput waitForInput(int timeoutMs) override;
 
 private:
     // A vanished device (USB adapter pulled) leaves QSerialPort open but
@@ -46,6 +49,7 @@ private:
     PortDeviceMap deviceMap_;
     std::unique_ptr<QSerialPort> port_;
     bool opened_ = false;
+    std::string lastOpenError_;
 };
 
 } // namespace orvex

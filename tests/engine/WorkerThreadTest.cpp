@@ -46,8 +46,9 @@ class Worker : public ::testing::Test {
 protected:
     sim::SimulatedUnit unit;
     sim::PtyUnitServer server{unit};
-    std::unique_ptr<sim::SimulatedUnit> slowUnit; // outlive the worker that talks to them
-    std::unique_ptr<sim::PtyUnitServer> slowServer;
+    // Units a test sets up itself; they outlive the worker that talks to them.
+    std::unique_ptr<sim::SimulatedUnit> otherUnit;
+    std::unique_ptr<sim::PtyUnitServer> otherServer;
     RecordingNotifier notifier;
     ProgrammerDevice device{notifier, 300};
     ProcedureExecutor executor{device, notifier};
@@ -76,13 +77,18 @@ protected:
     // run is still under way when the test acts.
     sim::SimulatedUnit& startOnSlowUnitRunningErase()
     {
-        slowUnit = std::make_unique<sim::SimulatedUnit>(withEraseTime(150));
-        slowServer = std::make_unique<sim::PtyUnitServer>(*slowUnit);
-        device.port().setDeviceMap({{kUnitPort, slowServer->devicePath()}});
-        startOn(kUnitPort);
+        startOnOtherUnit(withEraseTime(150));
         mailbox.requestRun(StepBit::Erase);
         EXPECT_TRUE(waitUntil([&] { return count(Kind::RunLamp, 3) == 1; }));
-        return *slowUnit;
+        return *otherUnit;
+    }
+
+    void startOnOtherUnit(sim::UnitOptions options)
+    {
+        otherUnit = std::make_unique<sim::SimulatedUnit>(std::move(options));
+        otherServer = std::make_unique<sim::PtyUnitServer>(*otherUnit);
+        device.port().setDeviceMap({{kUnitPort, otherServer->devicePath()}});
+        startOn(kUnitPort);
     }
 };
 
@@ -100,6 +106,20 @@ TEST_F(Worker, UnopenablePortStaysRedUntilAnotherIsChosen)
     ASSERT_TRUE(waitUntil([&] { return count(Kind::PortLamp, 2) == 1; }));
     mailbox.requestPortChange(kUnitPort); // the same port again is reopened too
     ASSERT_TRUE(waitUntil([&] { return count(Kind::PortLamp, 2) == 2; }));
+}
+
+TEST_F(Worker, VanishedUnitFailsTheNextRunAtOnceAndTurnsThePortLampRed)
+{
+    startOnOtherUnit({});
+    ASSERT_TRUE(waitUntil([&] { return count(Kind::PortLamp, 2) == 1; }));
+    otherServer.reset(); // the far end of the line goes away, as a pulled adapter would
+    const auto raised = Clock::now();
+    mailbox.requestRun(StepBit::Detect);
+    ASSERT_TRUE(waitUntil([&] { return runsFinished(1); }));
+    EXPECT_LT(millisecondsSince(raised), 250) << "a reply may take 300 ms; nobody waits for one on a gone line";
+    EXPECT_EQ(notifier.texts().snapshot().mainStatus, "Blad polaczenia z programatorem");
+    ASSERT_TRUE(waitUntil([&] { return count(Kind::PortLamp, 1) == 1; }));
+    EXPECT_EQ(notifier.eventsOf(Kind::PortLamp).back().first, 1);
 }
 
 TEST_F(Worker, RunIsPickedUpWithinAPollAndUsesItsOwnStepSet)

@@ -40,12 +40,14 @@ public:
         return taken;
     }
 
-    bool waitForInput(int timeoutMs) override
+    PortInput waitForInput(int timeoutMs) override
     {
+        if (!open_)
+            return PortInput::Closed;
         if (bytesAvailable() > 0)
-            return true;
+            return PortInput::Waiting;
         std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs));
-        return false;
+        return PortInput::TimedOut;
     }
 
 private:

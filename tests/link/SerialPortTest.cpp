@@ -1,7 +1,10 @@
 #include "link/FrameLink.h"
+#include "link/OpenFailure.h"
 #include "link/PortDeviceName.h"
 #include "link/SerialPort.h"
 #include "TestPty.h"
+#include "settings/ChildProcess.h"
+#include "support/ScratchDir.h"
 #include "support/Timing.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +15,10 @@
 #include <filesystem>
 #include <fstream>
 #include <thread>
+
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace orvex;
 using Bytes = std::vector<std::uint8_t>;
@@ -109,7 +116,7 @@ TEST_F(SerialPortOverPty, ClosedPortTouchesNothing)
     EXPECT_EQ(port.send(buffer, 4), 0);
     EXPECT_EQ(port.bytesAvailable(), 0);
     EXPECT_EQ(port.read(buffer, 4), 0);
-    EXPECT_FALSE(port.waitForInput(10));
+    EXPECT_EQ(port.waitForInput(10), PortInput::Closed);
 }
 
 TEST_F(SerialPortOverPty, VanishedDeviceClosesThePort)
@@ -121,6 +128,29 @@ TEST_F(SerialPortOverPty, VanishedDeviceClosesThePort)
         port.waitForInput(50);
     EXPECT_FALSE(port.isOpen());
     EXPECT_EQ(port.bytesAvailable(), 0);
+}
+
+TEST_F(SerialPortOverPty, GonePortEndsAReceiveAtOnceWithoutBurningACore)
+{
+    FrameLink link(port); // the full 5000 ms
+    Frame rx;
+    const auto receiveMs = [&] {
+        const auto start = Clock::now();
+        EXPECT_FALSE(link.receiveFrame(rx));
+        return millisecondsSince(start);
+    };
+    const double cpuBefore = threadCpuSeconds();
+    const auto neverOpenedMs = receiveMs();
+    openPort();
+    pty.closeMaster();
+    const auto vanishedMs = receiveMs();
+    const double cpuMs = (threadCpuSeconds() - cpuBefore) * 1000.0;
+    std::printf("receive on a closed port: %lld ms, on a vanished one: %lld ms, %.2f ms CPU for both\n", neverOpenedMs,
+                vanishedMs, cpuMs);
+    EXPECT_LT(neverOpenedMs, 100);
+    EXPECT_LT(vanishedMs, 100);
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_LT(cpuMs, 50.0);
 }
 
 TEST_F(SerialPortOverPty, DrainEndsWhileTheLineNeverFallsSilent)
@@ -169,9 +199,11 @@ TEST(SerialPortOpen, MissingDeviceFailsAtOnce)
     EXPECT_FALSE(port.openDevice("/nonexistent/orvex-tty", kBaud));
     EXPECT_FALSE(port.isOpen());
     EXPECT_LT(millisecondsSince(start), 500);
+    EXPECT_EQ(port.lastOpenError(), "No such device: /nonexistent/orvex-tty");
     port.setDeviceMap({{1, "/nonexistent/orvex-tty"}});
     EXPECT_FALSE(port.open(1, kBaud));
     EXPECT_FALSE(port.open(0, kBaud)) << "port 0 names no device";
+    EXPECT_EQ(port.lastOpenError(), "No such port number: 0");
 }
 
 TEST(SerialPortOpen, RegularFileIsNoSerialPort)
@@ -181,5 +213,67 @@ TEST(SerialPortOpen, RegularFileIsNoSerialPort)
     SerialPort port;
     EXPECT_FALSE(port.openDevice(path.string(), kBaud));
     EXPECT_FALSE(port.isOpen());
+    EXPECT_EQ(port.lastOpenError(), "Not a serial device: " + path.string());
     std::filesystem::remove(path);
+}
+
+TEST(SerialPortOpen, FolderAndUnreadableFileAreNoSerialPortsEither)
+{
+    test::ScratchDir scratch;
+    const std::string locked = scratch.write("locked.bin", "x");
+    ASSERT_EQ(chmod(locked.c_str(), 0), 0);
+    SerialPort port;
+    for (const std::string& path : {scratch.directory(), locked}) {
+        EXPECT_FALSE(port.openDevice(path, kBaud));
+        EXPECT_EQ(port.lastOpenError(), "Not a serial device: " + path);
+    }
+}
+
+TEST(SerialPortOpen, ReasonIsForgottenOnceAnOpenSucceeds)
+{
+    test::TestPty pty;
+    SerialPort port;
+    EXPECT_FALSE(port.openDevice("/nonexistent/orvex-tty", kBaud));
+    ASSERT_TRUE(port.openDevice(pty.slavePath(), kBaud));
+    EXPECT_EQ(port.lastOpenError(), "");
+}
+
+TEST(SerialPortOpen, PortHeldByAnotherProgramIsBusy)
+{
+    test::TestPty pty;
+    SerialPort holder;
+    ASSERT_TRUE(holder.openDevice(pty.slavePath(), kBaud));
+    SerialPort second;
+    EXPECT_FALSE(second.openDevice(pty.slavePath(), kBaud));
+    EXPECT_EQ(second.lastOpenError(), "Device busy: " + pty.slavePath() + " is in use or locked by another program");
+}
+
+TEST(SerialPortOpen, UserOutsideTheDeviceGroupIsToldWhichGroupToJoin)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root, to open the port as another user";
+    test::TestPty pty;
+    const std::string path = pty.slavePath();
+    ASSERT_EQ(chmod(path.c_str(), 0660), 0);
+    struct stat status {};
+    ASSERT_EQ(stat(path.c_str(), &status), 0);
+    const std::string group = getgrgid(status.st_gid)->gr_name;
+
+    const std::string reason = test::runInChild(
+        [&] {
+            SerialPort port;
+            return port.openDevice(path, kBaud) ? std::string("opened") : port.lastOpenError();
+        },
+        true);
+    EXPECT_EQ(reason, "Permission denied: " + path + " belongs to group '" + group + "'; add your user to it (sudo usermod -aG "
+                          + group + " $USER) and log in again");
+}
+
+TEST(SerialPortOpen, GroupIsSuggestedOnlyWhereItMayReadAndWrite)
+{
+    EXPECT_EQ(permissionDeniedText("/dev/ttyUSB0", S_IFCHR | 0660, "dialout"),
+              "Permission denied: /dev/ttyUSB0 belongs to group 'dialout'; add your user to it "
+              "(sudo usermod -aG dialout $USER) and log in again");
+    EXPECT_EQ(permissionDeniedText("/dev/ttyUSB0", S_IFCHR | 0620, "tty"),
+              "Permission denied: /dev/ttyUSB0 may be read and written by its owner only");
 }
