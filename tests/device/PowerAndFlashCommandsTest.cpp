@@ -20,6 +20,15 @@ TEST_F(VersionAndPower, AnyValidFrameCountsAsTheVersionReply)
     EXPECT_EQ(notifier.texts().snapshot().stepLine(ProcedureStep::Detect), "Prog ver.: 1.2.0 ONLINE");
 }
 
+TEST_F(VersionAndPower, ShortVersionReplyEndsTheLineWhereItsBytesEnd)
+{
+    // A one-byte reply: its CRC byte lies where the second character would,
+    // and the third reads as the NUL the receive buffer was cleared to.
+    addFault(CommandCode::CmdGetVersion, sim::FaultAction::Refuse, 1, '7');
+    EXPECT_EQ(device.queryVersion(), 1);
+    EXPECT_EQ(notifier.texts().snapshot().stepLine(ProcedureStep::Detect), "Prog ver.: 7.\xCF.");
+}
+
 TEST_F(VersionAndPower, SilentOrGarbledVersionReplyIsAConnectionError)
 {
     addFault(CommandCode::CmdGetVersion, sim::FaultAction::Silent, 1);

@@ -1,10 +1,13 @@
 #include "support/DeviceOnSimulatedUnit.h"
 #include "engine/EngineTexts.h"
 #include "engine/ProcedureExecutor.h"
+#include "device/TextFormat.h"
+#include "support/PolishLocale.h"
 #include "support/ScratchDir.h"
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <random>
 #include <thread>
@@ -174,6 +177,8 @@ TEST_F(Executor, FailedSaveLeavesTheOldFileWhole)
     }
     EXPECT_EQ(notifier.eventsOf(Kind::SaveFailure).size(), 1u);
     EXPECT_EQ(test::ScratchDir::readFile(out), "previous dump");
+    EXPECT_EQ(std::distance(fs::directory_iterator(scratch.directory()), fs::directory_iterator()), 1)
+        << "the half-written new file is removed";
     EXPECT_TRUE(mainStatus().starts_with("PROGRAM OK")) << mainStatus();
 }
 
@@ -261,6 +266,20 @@ TEST(RunTime, FormatsThreeDecimalsAcrossACounterWrap)
     EXPECT_EQ(formatRunTime(1000, 13345), "PROGRAM OK. Czas: 12.345 s");
     EXPECT_EQ(formatRunTime(0xFFFFFF00u, 0x100u), "PROGRAM OK. Czas: 0.512 s");
     EXPECT_EQ(formatRunTime(7, 7), "PROGRAM OK. Czas: 0.000 s");
+}
+
+TEST(RunTime, DecimalPointWhateverTheProcessLocale)
+{
+    test::ScratchDir scratch;
+    const test::PolishLocale polish(scratch);
+    if (!polish.active())
+        GTEST_SKIP() << "no Polish locale could be made: localedef (Debian package 'locales') is missing";
+    char plain[16];
+    std::snprintf(plain, sizeof plain, "%.3f", 0.5);
+    ASSERT_STREQ(plain, "0,500") << "the Polish locale is not in force";
+
+    EXPECT_EQ(formatRunTime(0, 1), "PROGRAM OK. Czas: 0.001 s");
+    EXPECT_EQ(formatText("%.1f|%i", 2.5, 1234567), "2.5|1234567");
 }
 
 TEST_F(Executor, RunTimeIsTakenAtTheStartAndAfterTheLastStep)
