@@ -1,7 +1,6 @@
 #include "engine/ReadBackSaving.h"
 
-#include <QSaveFile>
-#include <QString>
+#include "engine/OutputFile.h"
 
 namespace orvex {
 
@@ -10,13 +9,8 @@ int saveReadBackData(WorkerNotifier& notifier, std::span<const std::uint8_t> dat
     const auto path = notifier.chooseReadBackFile();
     if (!path || path->empty())
         return 0;
-
-    QSaveFile file(QString::fromStdString(*path));
-    const auto size = static_cast<qint64>(data.size());
-    const bool written = file.open(QIODevice::WriteOnly)
-        && file.write(reinterpret_cast<const char*>(data.data()), size) == size && file.commit();
-    if (!written) {
-        notifier.reportSaveFailure(*path, file.errorString().toStdString());
+    if (const auto failure = writeOutputFile(*path, data)) {
+        notifier.reportSaveFailure(*path, *failure);
         return 0;
     }
     return 1;
