@@ -3,7 +3,7 @@
 # simulated unit, never a real serial port. With a display it starts the
 # window from a demo folder of its own (build/demo): the sample firmware is
 # the current file and every step is ticked, so "Wykonaj Program" (or Enter)
-# erases, blank-checks, programs, verifies and reads the unit, then asks where
+# erases, blank-tests, programs, verifies and reads the unit, then asks where
 # to save what was read. Without a display the same procedure runs through
 # orvex-cli and the read-back is compared with the image.
 set -euo pipefail

@@ -3,6 +3,7 @@
 #include "notify/ProcedureStep.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QStringList>
 
 #include <array>
@@ -21,71 +22,145 @@ struct StepOption {
 constexpr std::array kStepOptions{
     StepOption{"d", "detect", "Check the connection: query the unit's version.", StepBit::Detect},
     StepOption{"e", "erase", "Erase the whole flash.", StepBit::Erase},
-    StepOption{"b", "blank-check", "Check that the whole flash is blank.", StepBit::TestFF},
+    StepOption{"b", "blank-test", "Test that the whole flash is blank.", StepBit::TestFF},
     StepOption{"w", "program", "Program FIRMWARE into the flash.", StepBit::Program},
     StepOption{"v", "verify", "Verify the flash against FIRMWARE.", StepBit::Verify},
 };
 
-QCommandLineOption makeOption(const char* shortName, const char* longName, const char* description)
+constexpr std::uint16_t kFirmwareSteps = StepBit::Program | StepBit::Verify;
+
+// Arguments travel through Qt's parser as Latin-1, which maps every byte to
+// one character and back: a file name that is not valid UTF-8 reaches the
+// file system unchanged, and so does a UTF-8 one.
+QString fromBytes(const std::string& bytes)
 {
-    return QCommandLineOption(QStringList{shortName, longName}, description);
+    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
+
+std::string toBytes(const QString& text)
+{
+    return text.toLatin1().toStdString();
+}
+
+ParsedCommandLine refuse(std::string reason)
+{
+    ParsedCommandLine parsed;
+    parsed.message = std::move(reason);
+    return parsed;
+}
+
+ParsedCommandLine showText(const QString& text)
+{
+    ParsedCommandLine parsed;
+    parsed.action = ParsedCommandLine::Action::ShowText;
+    parsed.message = toBytes(text);
+    return parsed;
+}
+
+class OrvexCommandLine {
+public:
+    OrvexCommandLine()
+    {
+        parser_.setApplicationDescription(
+            "Drives the Orvex programmer unit: erase, blank check, program, verify and read the flash of the "
+            "SDA5555FL. Steps run in a fixed order, whatever the order of the options; the run stops at the "
+            "first failing step.\n\nExit status: 0 success, 1 the procedure failed, 2 usage error or a refused "
+            "firmware file (nothing was sent), 3 the read-back file cannot be or was not written, 4 the serial "
+            "port cannot be opened.");
+        parser_.addHelpOption();
+        // Qt's own version option would take -v, which is --verify here.
+        parser_.addOption(version_);
+        parser_.addOption(port_);
+        for (const StepOption& step : kStepOptions)
+            parser_.addOption(QCommandLineOption(QStringList{step.shortName, step.longName}, step.description));
+        blankCheck_.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser_.addOption(blankCheck_);
+        parser_.addOption(read_);
+        parser_.addOption(lenient_);
+        parser_.addOption(listPorts_);
+        parser_.addPositionalArgument("FIRMWARE", "Intel HEX (name ending in hex) or binary image.", "[FIRMWARE]");
+    }
+
+    ParsedCommandLine parse(const std::vector<std::string>& arguments)
+    {
+        QStringList qtArguments;
+        for (const std::string& argument : arguments)
+            qtArguments << fromBytes(argument);
+        if (!parser_.parse(qtArguments))
+            return refuse(toBytes(parser_.errorText()));
+        // --help-all is Qt's longer help; it must never start a run.
+        if (parser_.isSet("help") || parser_.isSet("help-all"))
+            return showText(parser_.helpText());
+        if (parser_.isSet(version_))
+            return showText("orvex-cli " + QCoreApplication::applicationVersion() + "\n");
+        if (parser_.isSet(listPorts_)) {
+            ParsedCommandLine parsed;
+            parsed.action = ParsedCommandLine::Action::ListPorts;
+            parsed.options = CliOptions{};
+            parsed.options->port = toBytes(parser_.value(port_));
+            return parsed;
+        }
+        return procedure();
+    }
+
+private:
+    ParsedCommandLine procedure()
+    {
+        const QStringList positional = parser_.positionalArguments();
+        if (positional.size() > 1)
+            return refuse("only one FIRMWARE file may be given");
+
+        CliOptions options;
+        options.port = toBytes(parser_.value(port_));
+        options.lenient = parser_.isSet(lenient_);
+        for (const StepOption& step : kStepOptions)
+            if (parser_.isSet(step.longName))
+                options.stepSet |= step.bit;
+        if (parser_.isSet(blankCheck_))
+            options.stepSet |= StepBit::TestFF;
+        if (parser_.isSet(read_)) {
+            options.stepSet |= StepBit::Read;
+            options.readBackFile = toBytes(parser_.value(read_));
+        }
+        if (!positional.isEmpty())
+            options.firmwareFile = toBytes(positional.front());
+
+        // Without a step the unit would only be switched on and off, and the
+        // run would still end in "PROGRAM OK".
+        if (options.stepSet == 0)
+            return refuse("no step given: use at least one of -d, -e, -b, -w, -v, -r");
+        if ((options.stepSet & kFirmwareSteps) != 0 && !options.firmwareFile)
+            return refuse("--program and --verify need a FIRMWARE file");
+
+        ParsedCommandLine parsed;
+        parsed.action = ParsedCommandLine::Action::Run;
+        parsed.options = options;
+        return parsed;
+    }
+
+    QCommandLineParser parser_;
+    QCommandLineOption version_{QStringList{"version"}, "Print the version and exit."};
+    // The blank test's earlier name, kept so that existing scripts still run.
+    QCommandLineOption blankCheck_{QStringList{"blank-check"}, "Same as --blank-test."};
+    QCommandLineOption port_{QStringList{"p", "port"}, "COM1 to COM4 (see config.cfg), or a serial device path.",
+                             "PORT", "COM1"};
+    QCommandLineOption read_{QStringList{"r", "read"},
+                             "Read the whole flash and save it to OUT ('-': standard output; the status lines then "
+                             "go to standard error).",
+                             "OUT"};
+    QCommandLineOption lenient_{QStringList{"lenient"},
+                                "Load FIRMWARE as the window does: skip rejected HEX lines, need no end record, "
+                                "accept a file without data."};
+    QCommandLineOption listPorts_{QStringList{"list-ports"},
+                                  "List the serial ports of this system and the device each of COM1 to COM4 "
+                                  "stands for."};
+};
 
 } // namespace
 
 ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments)
 {
-    QCommandLineParser parser;
-    parser.setApplicationDescription("Drives the Orvex programmer unit: erase, blank check, program, verify and read "
-                                     "the flash of the SDA5555FL. Steps run in a fixed order, whatever the order of "
-                                     "the options; the run stops at the first failing step.");
-    const QCommandLineOption help = parser.addHelpOption();
-    QCommandLineOption port(QStringList{"p", "port"}, "COM1 to COM4 (see config.cfg), or a serial device path.",
-                            "PORT", "COM1");
-    QCommandLineOption read(QStringList{"r", "read"}, "Read the whole flash and save it to OUT.", "OUT");
-    parser.addOption(port);
-    for (const StepOption& step : kStepOptions)
-        parser.addOption(makeOption(step.shortName, step.longName, step.description));
-    parser.addOption(read);
-    parser.addPositionalArgument("FIRMWARE", "Intel HEX (name ending in hex) or binary image.", "[FIRMWARE]");
-
-    QStringList qtArguments;
-    for (const std::string& a : arguments)
-        qtArguments << QString::fromStdString(a);
-
-    ParsedCommandLine parsed;
-    if (!parser.parse(qtArguments)) {
-        parsed.message = parser.errorText().toStdString();
-        return parsed;
-    }
-    if (parser.isSet(help)) {
-        parsed.helpRequested = true;
-        parsed.message = parser.helpText().toStdString();
-        return parsed;
-    }
-    const QStringList positional = parser.positionalArguments();
-    if (positional.size() > 1) {
-        parsed.message = "only one FIRMWARE file may be given";
-        return parsed;
-    }
-
-    CliOptions options;
-    options.port = parser.value(port).toStdString();
-    for (const StepOption& step : kStepOptions)
-        if (parser.isSet(step.longName))
-            options.stepSet |= step.bit;
-    if (parser.isSet(read)) {
-        options.stepSet |= StepBit::Read;
-        options.readBackFile = parser.value(read).toStdString();
-    }
-    if (!positional.isEmpty())
-        options.firmwareFile = positional.front().toStdString();
-    if ((options.stepSet & (StepBit::Program | StepBit::Verify)) && !options.firmwareFile) {
-        parsed.message = "--program and --verify need a FIRMWARE file";
-        return parsed;
-    }
-    parsed.options = options;
-    return parsed;
+    return OrvexCommandLine().parse(arguments);
 }
 
 } // namespace orvex::cli

@@ -11,23 +11,34 @@ namespace orvex::cli {
 enum ExitStatus : int {
     kExitSuccess = 0,
     kExitProcedureFailed = 1,
-    kExitUsage = 2, // also a firmware file that cannot be opened
+    kExitUsage = 2, // also a firmware file that is refused; nothing was sent
     kExitReadBackNotWritten = 3,
+    kExitPortNotOpened = 4,
 };
+
+// Read-back goes to standard output instead of a file.
+inline constexpr const char* kStandardOutputName = "-";
 
 struct CliOptions {
     std::string port = "COM1"; // "COM1".."COM4" or a device path
     std::uint16_t stepSet = 0;
+    // Paths are byte strings as given: they need not be valid UTF-8.
     std::optional<std::string> readBackFile;
+    // Loaded and checked only for --program and --verify.
     std::optional<std::string> firmwareFile;
+    // Load the firmware by the window's rules: skip rejected HEX lines, need
+    // no end record, accept an image without data.
+    bool lenient = false;
 };
 
-// Either the options or the message that explains why the command line is
-// wrong (or the help text, with helpRequested set).
+// What the command line asks for: a procedure, or one of the informational
+// actions, or nothing but the message that explains why it is wrong.
 struct ParsedCommandLine {
+    enum class Action { Run, ShowText, ListPorts, Refuse };
+    Action action = Action::Refuse;
     std::optional<CliOptions> options;
+    // The help or version text for ShowText, the reason for Refuse.
     std::string message;
-    bool helpRequested = false;
 };
 
 ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments);

@@ -1,36 +1,52 @@
 #include "cli/CliRun.h"
 
 #include "cli/ConsoleNotifier.h"
-#include "image/FileReading.h"
-#include "image/FirmwareImage.h"
-#include "cli/PortArgument.h"
+#include "cli/Preflight.h"
+#include "cli/SerialPorts.h"
+#include "device/ProgrammerDevice.h"
 #include "engine/ProcedureExecutor.h"
+#include "engine/RequestMailbox.h"
+#include "image/FirmwareImage.h"
+#include "notify/ProcedureStep.h"
 #include "settings/ProcedureSettings.h"
 #include "settings/ProgramDirectory.h"
-#include "device/ProgrammerDevice.h"
-#include "engine/RequestMailbox.h"
-#include "settings/SettingsFile.h"
 #include "settings/SettingsPaths.h"
 
 #include <cstdio>
-#include <filesystem>
 
 namespace orvex::cli {
 
 namespace {
 
-// The "COM<n> DEVICE" keys of the config.cfg beside the program, if there is
-// one. The file is only read: a command-line run changes no settings.
+// The "COM<n> DEVICE" keys of config.cfg. The file is only read: a
+// command-line run changes no settings and needs no write access.
 PortDeviceMap configuredPortDevices()
 {
     deriveProgramDirectory();
-    const std::string path = configFilePath();
-    if (!std::filesystem::exists(path))
-        return {};
-    SettingsFile file;
-    if (!file.open(path))
-        return {};
-    return portDevicesFromFile(file);
+    return readPortDevices(configFilePath());
+}
+
+int refuse(const Refusal& refusal)
+{
+    std::fprintf(stderr, "orvex-cli: %s\n", refusal.message.c_str());
+    return refusal.exitStatus;
+}
+
+bool usesFirmware(const CliOptions& options)
+{
+    return (options.stepSet & (StepBit::Program | StepBit::Verify)) != 0;
+}
+
+std::optional<Refusal> loadFirmware(FirmwareImage& image, const CliOptions& options)
+{
+    if (!usesFirmware(options)) {
+        if (options.firmwareFile)
+            std::fprintf(stderr, "orvex-cli: %s is not used without --program or --verify\n",
+                         options.firmwareFile->c_str());
+        return std::nullopt;
+    }
+    image.load(*options.firmwareFile);
+    return checkFirmware(image, options);
 }
 
 } // namespace
@@ -38,21 +54,22 @@ PortDeviceMap configuredPortDevices()
 int runCli(const CliOptions& options)
 {
     FirmwareImage image;
-    if (options.firmwareFile) {
-        if (!canOpenForReading(*options.firmwareFile)) {
-            std::fprintf(stderr, "orvex-cli: cannot open firmware file %s\n", options.firmwareFile->c_str());
-            return kExitUsage;
-        }
-        image.load(*options.firmwareFile);
-    }
+    if (auto refusal = loadFirmware(image, options))
+        return refuse(*refusal);
+    if (options.readBackFile)
+        if (auto refusal = checkReadBackTarget(*options.readBackFile))
+            return refuse(*refusal);
 
-    ConsoleNotifier notifier(stdout, stderr, options.readBackFile);
+    // With the read-back on standard output, the status lines step aside.
+    const bool readBackToStdout = options.readBackFile == kStandardOutputName;
+    ConsoleNotifier notifier(readBackToStdout ? stderr : stdout, stderr, options.readBackFile);
     ProgrammerDevice device(notifier);
     device.setImage(image.dataBytes().data(), image.dataSize());
     const std::string devicePath = resolvePortDevice(options.port, configuredPortDevices());
     if (device.reopenSerialDevice(devicePath, RequestMailbox::kBaudRate) == 0) {
-        std::fprintf(stderr, "orvex-cli: cannot open serial port %s (%s)\n", options.port.c_str(), devicePath.c_str());
-        return kExitProcedureFailed;
+        std::fprintf(stderr, "orvex-cli: cannot open serial port %s (%s): %s\n", options.port.c_str(),
+                     devicePath.c_str(), device.port().lastOpenError().c_str());
+        return kExitPortNotOpened;
     }
 
     ProcedureExecutor executor(device, notifier);
@@ -64,6 +81,12 @@ int runCli(const CliOptions& options)
     if (!notifier.runSucceeded())
         return kExitProcedureFailed;
     return notifier.saveFailed() ? kExitReadBackNotWritten : kExitSuccess;
+}
+
+int listPorts()
+{
+    listSerialPorts(stdout, configuredPortDevices());
+    return kExitSuccess;
 }
 
 } // namespace orvex::cli

@@ -8,17 +8,23 @@
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    // The name decides where the user's settings folder is; the window uses the same.
     QCoreApplication::setApplicationName("Orvex");
+    QCoreApplication::setApplicationVersion(ORVEX_VERSION);
 
     using namespace orvex::cli;
     const ParsedCommandLine parsed = parseCommandLine(std::vector<std::string>(argv, argv + argc));
-    if (parsed.helpRequested) {
+    switch (parsed.action) {
+    case ParsedCommandLine::Action::ShowText:
         std::fputs(parsed.message.c_str(), stdout);
         return kExitSuccess;
+    case ParsedCommandLine::Action::ListPorts:
+        return listPorts();
+    case ParsedCommandLine::Action::Run:
+        return runCli(*parsed.options);
+    case ParsedCommandLine::Action::Refuse:
+        break;
     }
-    if (!parsed.options) {
-        std::fprintf(stderr, "orvex-cli: %s\nTry 'orvex-cli --help' for more information.\n", parsed.message.c_str());
-        return kExitUsage;
-    }
-    return runCli(*parsed.options);
+    std::fprintf(stderr, "orvex-cli: %s\nTry 'orvex-cli --help' for more information.\n", parsed.message.c_str());
+    return kExitUsage;
 }

@@ -2,6 +2,7 @@
 
 #include "link/PortDeviceName.h"
 
+#include <cstdio>
 #include <string>
 
 namespace orvex::cli {
@@ -10,5 +11,9 @@ namespace orvex::cli {
 // the same mapping as the window's port choice; anything else is taken as a
 // device path.
 std::string resolvePortDevice(const std::string& port, const PortDeviceMap& configured);
+
+// Prints the serial ports the system reports (device, description,
+// manufacturer, serial number) and the device each of COM1 to COM4 stands for.
+void listSerialPorts(std::FILE* out, const PortDeviceMap& configured);
 
 } // namespace orvex::cli

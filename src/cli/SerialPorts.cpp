@@ -1,0 +1,57 @@
+#include "cli/SerialPorts.h"
+
+#include <QSerialPortInfo>
+
+#include <algorithm>
+#include <cctype>
+
+namespace orvex::cli {
+
+namespace {
+
+constexpr int kComPortCount = 4;
+
+// 1 to 4 for "COM1" to "COM4", else 0.
+int comPortNumber(const std::string& port)
+{
+    std::string upper = port;
+    std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    if (upper.size() != 4 || !upper.starts_with("COM"))
+        return 0;
+    const int number = upper[3] - '0';
+    return number >= 1 && number <= kComPortCount ? number : 0;
+}
+
+std::string orDash(const QString& text)
+{
+    return text.isEmpty() ? "-" : text.toStdString();
+}
+
+} // namespace
+
+std::string resolvePortDevice(const std::string& port, const PortDeviceMap& configured)
+{
+    const int number = comPortNumber(port);
+    return number != 0 ? portDeviceName(number, configured) : port;
+}
+
+void listSerialPorts(std::FILE* out, const PortDeviceMap& configured)
+{
+    const auto ports = QSerialPortInfo::availablePorts();
+    std::fprintf(out, "Serial ports of this system:\n");
+    if (ports.isEmpty())
+        std::fprintf(out, "  (none found)\n");
+    for (const QSerialPortInfo& info : ports) {
+        std::fprintf(out, "  %s  description: %s  manufacturer: %s  serial number: %s\n",
+                     info.systemLocation().toStdString().c_str(), orDash(info.description()).c_str(),
+                     orDash(info.manufacturer()).c_str(), orDash(info.serialNumber()).c_str());
+    }
+    std::fprintf(out, "Port names:\n");
+    for (int number = 1; number <= kComPortCount; ++number) {
+        const bool fromConfig = configured.contains(number);
+        std::fprintf(out, "  COM%d = %s%s\n", number, portDeviceName(number, configured).c_str(),
+                     fromConfig ? " (config.cfg)" : "");
+    }
+}
+
+} // namespace orvex::cli
