@@ -43,9 +43,10 @@ std::optional<Refusal> checkHexLines(const FirmwareImage& image, const std::stri
     const LoadReport& report = image.loadReport();
     if (!report.rejectedLines.empty()) {
         const RejectedLine& first = report.rejectedLines.front();
+        const std::size_t count = report.rejectedLineCount;
         return refuseFirmware(path, "line " + std::to_string(first.lineNumber) + ": " + describe(first.reason) + " ("
-                                        + std::to_string(report.rejectedLineCount)
-                                        + " rejected lines in all; --lenient skips them)");
+                                        + std::to_string(count) + (count == 1 ? " rejected line" : " rejected lines")
+                                        + " in all; --lenient skips them)");
     }
     if (!report.endRecordSeen)
         return refuseFirmware(path, "no end-of-file record; the file may be cut short (--lenient accepts it)");
