@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that building, testing and the demo need.
+# Installs the Debian 12 packages that building, packaging, testing and the demo need.
 # Runs apt-get only when something is missing, so repeated runs are quick.
 set -euo pipefail
 
@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   srecord
   locales
+  dpkg-dev desktop-file-utils file
 )
 
 missing=()
