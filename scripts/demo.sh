@@ -16,7 +16,7 @@ source scripts/lib/demo-folder.sh
 if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
   demo="$build/demo"
   prepare_demo_folder "$build" "$demo"
-  start_demo_unit "$build" "$demo"
+  start_demo_unit "$build/tools/sim/orvex-sim" "$demo"
   trap 'kill "$demo_unit_pid" 2>/dev/null; wait "$demo_unit_pid" 2>/dev/null' EXIT
   echo "Simulated programmer unit on $(head -n1 "$demo/sim.out"), COM1 in $demo/config.cfg"
   echo "Starting $demo/orvex-programmer; close the window to end the demo."

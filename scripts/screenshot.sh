@@ -40,7 +40,7 @@ openbox >"$work/openbox.log" 2>&1 &
 pids+=($!)
 
 prepare_demo_folder "$build" "$work/demo"
-start_demo_unit "$build" "$work/demo"
+start_demo_unit "$build/tools/sim/orvex-sim" "$work/demo"
 pids+=("$demo_unit_pid")
 "$work/demo/orvex-programmer" >"$work/window.log" 2>&1 &
 pids+=($!)

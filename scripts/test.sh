@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with warnings as errors, runs every test
-# (the display-less ones under Qt's offscreen platform), then the fuzzers.
+# (the display-less ones under Qt's offscreen platform), the fuzzers, then
+# checks the installation and the Debian package.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -8,3 +9,4 @@ bash scripts/build.sh
 export QT_QPA_PLATFORM=offscreen
 (cd "${BUILD_DIR:-build}" && ctest --output-on-failure --timeout 300)
 bash scripts/fuzz.sh
+bash scripts/check-package.sh
