@@ -43,8 +43,9 @@ int FilePanel::reloadCurrentFile()
     image_.load(currentPath_);
     fileTimeText_ = fileTimeText(modified);
     fileSizeText_ = fileSizeText(image_.rawLength(), image_.dataSize());
-    // The load report's count of rejected lines belongs in the size text's
-    // tooltip; the image loader does not give it yet.
+    // The window loads a damaged HEX file as it always has; the tooltip tells
+    // the operator that lines were left out.
+    controls_.fileSizeText.setToolTip(QString::fromStdString(skippedLinesText(image_.loadReport())));
     handOver_(image_.dataBytes());
     showTexts();
     return 1;

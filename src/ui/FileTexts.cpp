@@ -1,6 +1,7 @@
 #include "ui/FileTexts.h"
 
 #include "device/TextFormat.h"
+#include "image/LoadReport.h"
 
 #include <array>
 #include <clocale>
@@ -52,6 +53,15 @@ std::string fileSizeText(int rawLength, int dataSize)
 {
     return formatText("File: %6i (0x%05X), Data: %6i (0x%05X) bajtów", rawLength, static_cast<unsigned>(rawLength),
                       dataSize, static_cast<unsigned>(dataSize));
+}
+
+std::string skippedLinesText(const LoadReport& report)
+{
+    if (report.rejectedLines.empty())
+        return {};
+    const RejectedLine& first = report.rejectedLines.front();
+    return "Pominięte wiersze: " + std::to_string(report.rejectedLineCount) + " (pierwszy: wiersz "
+        + std::to_string(first.lineNumber) + ", " + describe(first.reason) + ")";
 }
 
 } // namespace orvex::ui

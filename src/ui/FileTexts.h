@@ -3,6 +3,10 @@
 #include <ctime>
 #include <string>
 
+namespace orvex {
+struct LoadReport;
+}
+
 namespace orvex::ui {
 
 // The file panel's two texts, always in the C locale: the month name stays
@@ -13,5 +17,10 @@ namespace orvex::ui {
 std::string fileTimeText(std::time_t modified);
 // "File:  36865 (0x09001), Data:  32768 (0x08000) bajtów"
 std::string fileSizeText(int rawLength, int dataSize);
+
+// The size text's tooltip: how many lines of a HEX file were skipped and why
+// the first was, e.g. "Pominięte wiersze: 3 (pierwszy: wiersz 12, bad
+// checksum)". Empty when the file was taken whole.
+std::string skippedLinesText(const LoadReport& report);
 
 } // namespace orvex::ui

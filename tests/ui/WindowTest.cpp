@@ -351,6 +351,17 @@ TEST_F(Window, RecentListSwitchesToTheChosenFile)
     QTest::qWait(50);
     EXPECT_EQ(text("pathText").toStdString(), c) << "a close-up without a choice is ignored";
     EXPECT_TRUE(dialogs.firmwareStartDirectories.empty());
+
+    // A damaged HEX file loads as it always has, and the size text says what was left out.
+    dialogs.firmwareAnswers.push_back(dir.write("damaged.hex", std::string(kSmallHex).insert(44, "junk\n:1000\n")));
+    window->findChild<QAction*>("openAction")->trigger();
+    EXPECT_EQ(text("fileSizeText"), "File:    131 (0x00083), Data:    772 (0x00304) bajtów");
+    EXPECT_EQ(control<QLabel>("fileSizeText").toolTip(), "Pominięte wiersze: 2 (pierwszy: wiersz 2, not a record (no ':' at the start))");
+    combo.showPopup();
+    combo.setCurrentIndex(1);
+    combo.hidePopup();
+    ASSERT_TRUE(waitFor([&] { return text("pathText").toStdString() == c; }));
+    EXPECT_EQ(control<QLabel>("fileSizeText").toolTip(), "") << "a whole file has nothing to tell";
 }
 
 TEST_F(Window, ClosingWritesBothSettingsFilesInTheirOwnForm)
