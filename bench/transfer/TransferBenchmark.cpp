@@ -4,6 +4,7 @@
 // runs the commands.
 
 #include "device/ProgrammerDevice.h"
+#include "link/SerialPort.h"
 #include "sim/PtyUnitServer.h"
 #include "sim/SimulatedUnit.h"
 #include "support/Timing.h"
@@ -43,8 +44,9 @@ int main(int argc, char** argv)
     sim::SimulatedUnit unit;
     sim::PtyUnitServer server(unit);
     QuietNotifier notifier;
-    ProgrammerDevice device(notifier);
-    if (device.reopenSerialDevice(server.devicePath(), 115200) == 0 || device.powerOn() == 0) {
+    SerialPort port;
+    ProgrammerDevice device(port, notifier);
+    if (!port.openDevice(server.devicePath(), 115200) || device.powerOn() == 0) {
         std::fprintf(stderr, "cannot reach the simulated unit\n");
         return 1;
     }

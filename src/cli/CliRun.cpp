@@ -7,6 +7,7 @@
 #include "engine/ProcedureExecutor.h"
 #include "engine/RequestMailbox.h"
 #include "image/FirmwareImage.h"
+#include "link/SerialPort.h"
 #include "notify/ProcedureStep.h"
 #include "settings/ProcedureSettings.h"
 #include "settings/ProgramDirectory.h"
@@ -63,20 +64,21 @@ int runCli(const CliOptions& options)
     // With the read-back on standard output, the status lines step aside.
     const bool readBackToStdout = options.readBackFile == kStandardOutputName;
     ConsoleNotifier notifier(readBackToStdout ? stderr : stdout, stderr, options.readBackFile);
-    ProgrammerDevice device(notifier);
-    device.setImage(image.dataBytes().data(), image.dataSize());
+    SerialPort port;
     const std::string devicePath = resolvePortDevice(options.port, configuredPortDevices());
-    if (device.reopenSerialDevice(devicePath, RequestMailbox::kBaudRate) == 0) {
+    if (!port.openDevice(devicePath, RequestMailbox::kBaudRate)) {
         std::fprintf(stderr, "orvex-cli: cannot open serial port %s (%s): %s\n", options.port.c_str(),
-                     devicePath.c_str(), device.port().lastOpenError().c_str());
+                     devicePath.c_str(), port.lastOpenError().c_str());
         return kExitPortNotOpened;
     }
+    ProgrammerDevice device(port, notifier);
+    device.setImage(image.dataBytes().data(), image.dataSize());
 
     ProcedureExecutor executor(device, notifier);
     executor.setStepSet(options.stepSet);
     executor.setPendingRun(true);
     executor.runProcedure();
-    device.port().close();
+    port.close();
 
     if (!notifier.runSucceeded())
         return kExitProcedureFailed;

@@ -2,34 +2,9 @@
 
 namespace orvex {
 
-ProgrammerDevice::ProgrammerDevice(WorkerNotifier& notifier, int receiveTimeoutMs)
-    : notifier_(notifier), link_(port_, receiveTimeoutMs)
+ProgrammerDevice::ProgrammerDevice(BytePort& port, WorkerNotifier& notifier, int receiveTimeoutMs)
+    : notifier_(notifier), link_(port, receiveTimeoutMs)
 {
-}
-
-int ProgrammerDevice::reopenSerialPort(int portNumber, int baudRate)
-{
-    port_.close();
-    return showPortOutcome(port_.open(portNumber, baudRate));
-}
-
-int ProgrammerDevice::reopenSerialDevice(const std::string& devicePath, int baudRate)
-{
-    port_.close();
-    return showPortOutcome(port_.openDevice(devicePath, baudRate));
-}
-
-int ProgrammerDevice::showPortOutcome(bool opened)
-{
-    portShownOpen_ = opened;
-    notifier_.setPortLamp(opened ? LampState::Green : LampState::Red);
-    return opened ? 1 : 0;
-}
-
-void ProgrammerDevice::showPortIfLost()
-{
-    if (portShownOpen_ && !port_.isOpen())
-        showPortOutcome(false);
 }
 
 int ProgrammerDevice::sendFrame()

@@ -2,7 +2,7 @@
 
 #include "link/Frame.h"
 #include "link/FrameLink.h"
-#include "link/SerialPort.h"
+#include "link/BytePort.h"
 #include "notify/WorkerNotifier.h"
 
 #include <cstdint>
@@ -12,8 +12,9 @@
 
 namespace orvex {
 
-// The programmer unit as the worker thread sees it: the serial port, the
-// frames exchanged over it, and the device operations a procedure is made of.
+// The programmer unit as the worker thread sees it: the frames exchanged over
+// a byte port that its owner opens, and the device operations a procedure is
+// made of.
 // Every operation reports its progress and outcome through the notifier and
 // returns 1 for success, 0 for failure. Used by the worker thread only, except
 // setImage, which the window calls between runs.
@@ -22,17 +23,9 @@ public:
     static constexpr int kBlockSize = 64;
     static constexpr int kFlashSize = 131072;
 
-    explicit ProgrammerDevice(WorkerNotifier& notifier, int receiveTimeoutMs = FrameLink::kReceiveTimeoutMs);
+    ProgrammerDevice(BytePort& port, WorkerNotifier& notifier, int receiveTimeoutMs = FrameLink::kReceiveTimeoutMs);
     ProgrammerDevice(const ProgrammerDevice&) = delete;
     ProgrammerDevice& operator=(const ProgrammerDevice&) = delete;
-
-    SerialPort& port() { return port_; }
-    // Closes the port if open, opens it again and shows the outcome on the port lamp.
-    int reopenSerialPort(int portNumber, int baudRate);
-    int reopenSerialDevice(const std::string& devicePath, int baudRate);
-    // A port shown open that has since closed itself (the device vanished)
-    // turns the port lamp red.
-    void showPortIfLost();
 
     int sendFrame();
     bool receiveFrame();
@@ -60,7 +53,6 @@ public:
 private:
     struct ImageTransfer;
 
-    int showPortOutcome(bool opened);
     // One request without payload and its reply.
     bool exchangeEmpty(CommandCode command);
     int switchPower(CommandCode command, const char* refusalText);
@@ -76,7 +68,6 @@ private:
     void showStart(ProcedureStep step, const std::string& lineText, const char* runningSuffix);
 
     WorkerNotifier& notifier_;
-    bool portShownOpen_ = false;
     bool readBackReady_ = false;
     int flashSize_ = kFlashSize;
     Frame tx_;
@@ -85,7 +76,6 @@ private:
     const std::uint8_t* imageData_ = nullptr;
     std::vector<std::uint8_t> readBack_;
     int readBackLength_ = 0;
-    SerialPort port_;
     FrameLink link_;
 };
 

@@ -4,8 +4,8 @@
 
 namespace orvex {
 
-WorkerThread::WorkerThread(ProgrammerDevice& device, ProcedureExecutor& executor, RequestMailbox& mailbox)
-    : device_(device), executor_(executor), mailbox_(mailbox)
+WorkerThread::WorkerThread(PortKeeper& port, ProcedureExecutor& executor, RequestMailbox& mailbox)
+    : port_(port), executor_(executor), mailbox_(mailbox)
 {
 }
 
@@ -39,19 +39,19 @@ bool WorkerThread::isRunning() const
 
 void WorkerThread::run()
 {
-    device_.reopenSerialPort(mailbox_.portNumber(), mailbox_.baudRate());
+    port_.reopenSerialPort(mailbox_.portNumber(), mailbox_.baudRate());
     while (!stopRequested_) {
         if (mailbox_.takeReopenRequest())
-            device_.reopenSerialPort(mailbox_.portNumber(), mailbox_.baudRate());
+            port_.reopenSerialPort(mailbox_.portNumber(), mailbox_.baudRate());
         // The run flag is taken before the step set is read, so a run always
         // uses the steps written for it.
         executor_.setPendingRun(mailbox_.takeRunRequest());
         executor_.setStepSet(mailbox_.stepSet());
         executor_.runProcedure();
-        device_.showPortIfLost();
+        port_.showPortIfLost();
         QThread::msleep(kPollIntervalMs);
     }
-    device_.port().close();
+    port_.port().close();
 }
 
 } // namespace orvex

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "engine/PortKeeper.h"
 #include "engine/ProcedureExecutor.h"
-#include "device/ProgrammerDevice.h"
 #include "engine/RequestMailbox.h"
 
 #include <atomic>
@@ -18,7 +18,7 @@ class WorkerThread {
 public:
     static constexpr int kPollIntervalMs = 10;
 
-    WorkerThread(ProgrammerDevice& device, ProcedureExecutor& executor, RequestMailbox& mailbox);
+    WorkerThread(PortKeeper& port, ProcedureExecutor& executor, RequestMailbox& mailbox);
     ~WorkerThread(); // stops the thread
     WorkerThread(const WorkerThread&) = delete;
     WorkerThread& operator=(const WorkerThread&) = delete;
@@ -33,7 +33,7 @@ public:
 private:
     void run();
 
-    ProgrammerDevice& device_;
+    PortKeeper& port_;
     ProcedureExecutor& executor_;
     RequestMailbox& mailbox_;
     std::atomic<bool> stopRequested_{false};

@@ -3,14 +3,14 @@
 namespace orvex::ui {
 
 ProgrammerEngine::ProgrammerEngine(WorkerNotifier& notifier)
-    : device_(notifier), executor_(device_, notifier), worker_(device_, executor_, mailbox_)
+    : port_(notifier), device_(port_.port(), notifier), executor_(device_, notifier), worker_(port_, executor_, mailbox_)
 {
 }
 
 void ProgrammerEngine::setPortDevices(PortDeviceMap devices)
 {
     portDevices_ = devices;
-    device_.port().setDeviceMap(std::move(devices));
+    port_.port().setDeviceMap(std::move(devices));
 }
 
 void ProgrammerEngine::setImage(std::span<const std::uint8_t> data)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/ProgrammerDevice.h"
+#include "engine/PortKeeper.h"
 #include "engine/ProcedureExecutor.h"
 #include "engine/RequestMailbox.h"
 #include "engine/WorkerThread.h"
@@ -13,8 +14,9 @@
 
 namespace orvex::ui {
 
-// Everything the window keeps of the engine: the programmer device, the
-// executor, the mailbox and the worker thread that uses them. The window
+// Everything the window keeps of the engine: the serial port, the programmer
+// device that talks through it, the executor, the mailbox and the worker
+// thread that uses them. The window
 // talks to the worker only through this.
 class ProgrammerEngine {
 public:
@@ -42,6 +44,7 @@ public:
 
 private:
     PortDeviceMap portDevices_;
+    PortKeeper port_;
     ProgrammerDevice device_;
     ProcedureExecutor executor_;
     RequestMailbox mailbox_;

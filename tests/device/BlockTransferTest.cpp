@@ -34,13 +34,13 @@ BlockHeader headerOf(const sim::ReceivedRequest& request)
 
 } // namespace
 
-class ImageTransfer : public test::DeviceOnSimulatedUnit {
+class ImageTransfer : public test::DeviceOnMemoryUnit {
 protected:
     Bytes image;
 
     void SetUp() override
     {
-        DeviceOnSimulatedUnit::SetUp();
+        DeviceOnMemoryUnit::SetUp();
         ASSERT_EQ(device.powerOn(), 1);
         unit.clearRequests();
     }

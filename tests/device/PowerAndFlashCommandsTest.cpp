@@ -4,7 +4,7 @@ using namespace orvex;
 using test::RecordingNotifier;
 using Strings = std::vector<std::string>;
 
-class VersionAndPower : public test::DeviceOnSimulatedUnit {};
+class VersionAndPower : public test::DeviceOnMemoryUnit {};
 
 TEST_F(VersionAndPower, VersionCharactersAppearInOrder)
 {
@@ -64,11 +64,11 @@ TEST_F(VersionAndPower, RefusalsAndSilenceNameTheirCause)
     EXPECT_EQ(notifier.eventsOf(RecordingNotifier::Kind::Refresh).size(), 3u);
 }
 
-class EraseAndBlankTest : public test::DeviceOnSimulatedUnit {
+class EraseAndBlankTest : public test::DeviceOnMemoryUnit {
 protected:
     void SetUp() override
     {
-        DeviceOnSimulatedUnit::SetUp();
+        DeviceOnMemoryUnit::SetUp();
         ASSERT_EQ(device.powerOn(), 1);
     }
 };

@@ -48,15 +48,21 @@ private:
 
 } // namespace
 
-class Executor : public test::DeviceOnSimulatedUnit {
+// The executor on a device wired to the simulated unit by Wiring: in memory
+// for the run's logic, over a pty for a few runs the whole way.
+template <typename Wiring>
+class ExecutorOn : public Wiring {
 protected:
+    using Wiring::device;
+    using Wiring::notifier;
+
     ProcedureExecutor executor{device, notifier};
     Bytes image;
     test::ScratchDir scratch;
 
     void SetUp() override
     {
-        DeviceOnSimulatedUnit::SetUp();
+        Wiring::SetUp();
         std::mt19937 rng(42);
         image.resize(1000);
         for (auto& b : image)
@@ -84,6 +90,9 @@ protected:
     bool askedForFile() const { return !notifier.eventsOf(Kind::ChooseFile).empty(); }
 };
 
+using Executor = ExecutorOn<test::DeviceOnMemoryUnit>;
+using ExecutorOverPty = ExecutorOn<test::DeviceOnSimulatedUnit>;
+
 TEST_F(Executor, NothingHappensWithoutAPendingRun)
 {
     executor.setStepSet(kAllDeviceSteps);
@@ -105,7 +114,7 @@ TEST_F(Executor, EmptyStepSetStillSwitchesPowerOnAndOff)
     EXPECT_FALSE(askedForFile());
 }
 
-TEST_F(Executor, FullRunProgramsVerifiesAndSavesExactlyTheFlash)
+TEST_F(ExecutorOverPty, FullRunProgramsVerifiesAndSavesExactlyTheFlash)
 {
     const std::string out = scratch.pathOf("readback.bin");
     notifier.answerReadBackFile(out);
@@ -120,7 +129,7 @@ TEST_F(Executor, FullRunProgramsVerifiesAndSavesExactlyTheFlash)
     EXPECT_TRUE(std::equal(image.begin(), image.end(), saved.begin()));
 }
 
-TEST_F(Executor, StaleInputIsDrainedBeforeTheFirstRequest)
+TEST_F(ExecutorOverPty, StaleInputIsDrainedBeforeTheFirstRequest)
 {
     // A stray refusal left on the line must not be taken as the power-on reply.
     server.injectBytes(std::vector<std::uint8_t>{0xAA, 0x55, 0x01, 0x0D, 0x01, 0x00});
@@ -138,9 +147,7 @@ TEST_F(Executor, SaveDialogTimeCountsTowardsTheRun)
             return std::nullopt;
         }
     } slowNotifier;
-    ProgrammerDevice slowDevice(slowNotifier, kShortReceiveTimeoutMs);
-    device.port().close();
-    ASSERT_EQ(slowDevice.reopenSerialDevice(server.devicePath(), 115200), 1);
+    ProgrammerDevice slowDevice(port, slowNotifier, kShortReceiveTimeoutMs);
     ProcedureExecutor slowExecutor(slowDevice, slowNotifier);
     slowExecutor.setStepSet(StepBit::Read);
     slowExecutor.setPendingRun(true);

@@ -50,12 +50,13 @@ protected:
     std::unique_ptr<sim::SimulatedUnit> otherUnit;
     std::unique_ptr<sim::PtyUnitServer> otherServer;
     RecordingNotifier notifier;
-    ProgrammerDevice device{notifier, 300};
+    PortKeeper portKeeper{notifier};
+    ProgrammerDevice device{portKeeper.port(), notifier, 300};
     ProcedureExecutor executor{device, notifier};
     RequestMailbox mailbox;
-    WorkerThread worker{device, executor, mailbox};
+    WorkerThread worker{portKeeper, executor, mailbox};
 
-    void SetUp() override { device.port().setDeviceMap({{kMissingPort, "/nonexistent/orvex"}, {kUnitPort, server.devicePath()}}); }
+    void SetUp() override { portKeeper.port().setDeviceMap({{kMissingPort, "/nonexistent/orvex"}, {kUnitPort, server.devicePath()}}); }
 
     void startOn(int port)
     {
@@ -87,7 +88,7 @@ protected:
     {
         otherUnit = std::make_unique<sim::SimulatedUnit>(std::move(options));
         otherServer = std::make_unique<sim::PtyUnitServer>(*otherUnit);
-        device.port().setDeviceMap({{kUnitPort, otherServer->devicePath()}});
+        portKeeper.port().setDeviceMap({{kUnitPort, otherServer->devicePath()}});
         startOn(kUnitPort);
     }
 };
@@ -151,7 +152,7 @@ TEST_F(Worker, StopWaitsForTheRunUnderWayAndClosesThePort)
     EXPECT_FALSE(worker.isRunning());
     EXPECT_TRUE(runsFinished(1)) << "the run under way ends before the worker does";
     EXPECT_EQ(count(Kind::RunLamp, 2), 1u);
-    EXPECT_FALSE(device.port().isOpen());
+    EXPECT_FALSE(portKeeper.port().isOpen());
 }
 
 TEST_F(Worker, IdleWorkerStopsPromptly)

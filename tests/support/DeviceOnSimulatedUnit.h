@@ -1,9 +1,12 @@
 #pragma once
 
 #include "device/ProgrammerDevice.h"
+#include "link/MemoryPort.h"
+#include "link/SerialPort.h"
 #include "sim/PtyUnitServer.h"
-#include "support/RecordingNotifier.h"
+#include "sim/RequestParser.h"
 #include "sim/SimulatedUnit.h"
+#include "support/RecordingNotifier.h"
 
 #include <gtest/gtest.h>
 
@@ -16,23 +19,33 @@ inline std::uint8_t commandByte(CommandCode command)
     return static_cast<std::uint8_t>(command);
 }
 
-// A ProgrammerDevice whose serial port is connected, through a real pty, to a
-// simulated unit. The receive deadline is short so that silent-unit cases do
-// not cost five seconds each.
-class DeviceOnSimulatedUnit : public ::testing::Test {
+// The simulated unit as the far end of an in-memory port: it answers every
+// request at once, in the caller's thread. The time it would work is not
+// waited for.
+inline MemoryPort::FarEnd answeredBy(sim::SimulatedUnit& unit)
+{
+    return [&unit, parser = std::make_shared<sim::RequestParser>()](std::span<const std::uint8_t> request) {
+        MemoryPort::Answer answer;
+        for (const std::uint8_t byte : request) {
+            if (!parser->feed(byte))
+                continue;
+            sim::UnitReply reply = unit.handleRequest(parser->command(), parser->payload());
+            if (!reply.bytes.empty())
+                answer.pieces.push_back(std::move(reply.bytes));
+        }
+        return answer;
+    };
+}
+
+// A ProgrammerDevice talking to a simulated unit, and what the tests ask of
+// them. The receive deadline is short so that silent-unit cases do not cost
+// five seconds each.
+class SimulatedUnitFixture : public ::testing::Test {
 protected:
     static constexpr int kShortReceiveTimeoutMs = 300;
 
     sim::SimulatedUnit unit;
-    sim::PtyUnitServer server{unit};
     RecordingNotifier notifier;
-    ProgrammerDevice device{notifier, kShortReceiveTimeoutMs};
-
-    void SetUp() override
-    {
-        ASSERT_EQ(device.reopenSerialDevice(server.devicePath(), 115200), 1);
-        notifier.clearEvents();
-    }
 
     void addFault(CommandCode command, sim::FaultAction action, int occurrence = 0, std::uint8_t value = 1)
     {
@@ -46,6 +59,30 @@ protected:
         for (const auto& request : unit.requests())
             commands.push_back(request.command);
         return commands;
+    }
+};
+
+// The device's port is an in-memory pipe to the unit: no pty, no thread.
+class DeviceOnMemoryUnit : public SimulatedUnitFixture {
+protected:
+    MemoryPort port;
+    ProgrammerDevice device{port, notifier, kShortReceiveTimeoutMs};
+
+    void SetUp() override { port.answerWith(answeredBy(unit)); }
+};
+
+// The device's serial port is connected, through a real pty, to the unit,
+// which a server thread drives: the whole way a run takes.
+class DeviceOnSimulatedUnit : public SimulatedUnitFixture {
+protected:
+    sim::PtyUnitServer server{unit};
+    SerialPort port;
+    ProgrammerDevice device{port, notifier, kShortReceiveTimeoutMs};
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(port.openDevice(server.devicePath(), 115200));
+        notifier.clearEvents();
     }
 };
 
