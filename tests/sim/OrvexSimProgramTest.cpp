@@ -35,10 +35,11 @@ TEST_F(OrvexSimProgramTest, ServesThroughItsLinkAndKeepsTheFlashAcrossRuns)
 {
     const auto link = pathOf("unit");
     const auto flashFile = pathOf("flash.bin");
+    const auto statsFile = pathOf("timing.txt");
     fs::create_symlink("/nonexistent/stale-tty", link);
     writeFile(flashFile, std::vector<std::uint8_t>(100, 0x0F));
     ChildProgram sim(ORVEX_SIM_PATH, {"--link", link.string(), "--flash", flashFile.string(), "--version-chars",
-                                      "9AB", "--refuse", "power-on:1=0x42"});
+                                      "9AB", "--refuse", "power-on:1=0x42", "--stats", statsFile.string()});
     ASSERT_TRUE(sim.started());
 
     const auto ttyPath = sim.readLine(kStartTimeout);
@@ -64,6 +65,8 @@ TEST_F(OrvexSimProgramTest, ServesThroughItsLinkAndKeepsTheFlashAcrossRuns)
     EXPECT_EQ(flash[64], 0x0C) << "programmed over the loaded bytes";
     EXPECT_EQ(flash[100], 0x3C) << "programmed over erased cells";
     EXPECT_EQ(flash[128], 0xFF);
+    const auto stats = readFile(statsFile);
+    EXPECT_EQ(std::string(stats.begin(), stats.end()).rfind("replies 6\nbytes-received 102\nbytes-sent 38\n", 0), 0u);
 }
 
 TEST_F(OrvexSimProgramTest, StopsCleanlyOnSigintAndCreatesAMissingFlashFile)

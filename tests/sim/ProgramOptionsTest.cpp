@@ -40,7 +40,7 @@ TEST(ProgramOptionsTest, ReadsEveryValueOption)
 {
     const auto options = parseGood({"--version-chars", "9AB", "--flash", "f.bin", "--link", "/tmp/unit", "--line-rate",
                                     "115200", "--erase-ms", "1500", "--block-ms=0x10", "--noise", "010", "--power-on",
-                                    "--help"});
+                                    "--latency-ms", "16", "--stats", "timing.txt", "--help"});
     EXPECT_EQ(options.unit.versionChars, (std::array<char, 3>{'9', 'A', 'B'}));
     EXPECT_EQ(options.flashPath, "f.bin");
     EXPECT_EQ(options.linkPath, "/tmp/unit");
@@ -49,6 +49,8 @@ TEST(ProgramOptionsTest, ReadsEveryValueOption)
     EXPECT_EQ(options.unit.blockTime, std::chrono::milliseconds(16));
     EXPECT_EQ(options.unit.noiseBytes, 10) << "a leading zero is not octal";
     EXPECT_TRUE(options.unit.poweredAtStart);
+    EXPECT_EQ(options.server.replyLatency, std::chrono::milliseconds(16));
+    EXPECT_EQ(options.statsPath, "timing.txt");
     EXPECT_TRUE(options.showHelp);
 }
 

@@ -179,6 +179,38 @@ TEST(PtyUnitServerTest, LineModelChargesTheWireTimeOfRequestAndReply)
     EXPECT_LT(readTime, 90 * byteTime(kRate) + milliseconds(50));
 }
 
+// What the unit reports of its exchanges is what crossed the line.
+TEST(PtyUnitServerTest, CountsTheBytesAndRepliesOfItsExchangesAndTimesThePcBetweenThem)
+{
+    SimulatedUnit unit;
+    PtyUnitServer server(unit, {115200});
+    TtyClient tty(server.devicePath());
+
+    ASSERT_EQ(tty.exchange(Cmd::CmdPowerOn)->status(), 0);                                       // 5, then 6
+    ASSERT_EQ(tty.exchange(Cmd::CmdProgramInit)->status(), 0);                                   // 5, then 6
+    ASSERT_EQ(tty.exchange(Cmd::CmdProgramBlock, dataBlock(0, samplePattern(64, 3)))->status(), 0); // 77, then 6
+    const auto timing = server.timing();
+
+    EXPECT_EQ(timing.lateness().count(), 3u);
+    EXPECT_EQ(timing.turnaround().count(), 2u);
+    EXPECT_EQ(timing.bytesReceived(), 87u);
+    EXPECT_EQ(timing.bytesSent(), 18u);
+}
+
+// An adapter's latency timer holds each reply, however short.
+TEST(PtyUnitServerTest, HoldsEachReplyForTheReplyLatency)
+{
+    SimulatedUnit unit;
+    PtyUnitServer server(unit, {0, milliseconds(30)});
+    TtyClient tty(server.devicePath());
+
+    for (int i = 0; i < 2; ++i) {
+        const auto start = Clock::now();
+        ASSERT_TRUE(tty.exchange(Cmd::CmdGetVersion).has_value());
+        EXPECT_GE(Clock::now() - start, milliseconds(30));
+    }
+}
+
 // Slow enough that the thread's scheduling cannot blur the pacing: the
 // reply's 77 bytes take 80 ms on the wire.
 TEST(PtyUnitServerTest, AReplyTricklesInOverTheLineRatherThanAllAtItsEnd)

@@ -16,6 +16,8 @@ enum OptionId {
     kFlash,
     kLink,
     kLineRate,
+    kLatencyMs,
+    kStats,
     kEraseMs,
     kBlockMs,
     kNoise,
@@ -32,6 +34,8 @@ constexpr option kLongOptions[] = {
     {"flash", required_argument, nullptr, kFlash},
     {"link", required_argument, nullptr, kLink},
     {"line-rate", required_argument, nullptr, kLineRate},
+    {"latency-ms", required_argument, nullptr, kLatencyMs},
+    {"stats", required_argument, nullptr, kStats},
     {"erase-ms", required_argument, nullptr, kEraseMs},
     {"block-ms", required_argument, nullptr, kBlockMs},
     {"noise", required_argument, nullptr, kNoise},
@@ -71,6 +75,11 @@ public:
             return {};
         case kLineRate:
             return readNumber(argument, 0, INT_MAX, options_.server.lineRateBps);
+        case kLatencyMs:
+            return readMilliseconds(argument, options_.server.replyLatency);
+        case kStats:
+            options_.statsPath = argument;
+            return {};
         case kEraseMs:
             return readMilliseconds(argument, options_.unit.eraseTime);
         case kBlockMs:
@@ -176,7 +185,8 @@ std::string programHelpText()
     return R"(Usage: orvex-sim [OPTION]...
 Simulates the Orvex programmer unit on a pseudo-terminal. The first line of
 standard output is the path of the tty to open as the unit's serial port.
-Runs until SIGINT or SIGTERM, then writes the flash file back and exits.
+Runs until SIGINT or SIGTERM, then writes the flash file back, reports the
+timing of the exchanges on standard error (or in the --stats file) and exits.
 
   --link PATH              also make PATH a symbolic link to the tty (an
                            existing symlink is replaced); removed at exit
@@ -189,6 +199,13 @@ Runs until SIGINT or SIGTERM, then writes the flash file back and exits.
                            real unit; the PC switches it on first)
   --line-rate BPS          model an 8N1 line at BPS in both directions
                            (default 0: bytes pass at once)
+  --latency-ms N           hold each reply N milliseconds before it leaves, as
+                           a USB serial adapter's latency timer does (default 0)
+  --stats FILE             write the timing report to FILE instead: the PC's
+                           turnaround (a reply's last byte out to the next
+                           request's first byte in) and the unit's lateness
+                           against its line model, median, 99th percentile
+                           and longest, in microseconds
   --erase-ms N             the unit's work time for erase and blank test, in
                            milliseconds (default 0)
   --block-ms N             the unit's work time for each program, verify or

@@ -14,6 +14,7 @@ struct ProgramOptions {
     PtyUnitServerOptions server;
     std::string linkPath;  // empty: no symlink
     std::string flashPath; // empty: the flash starts erased and is not kept
+    std::string statsPath; // empty: the timing report goes to standard error
     bool showHelp = false;
 };
 

@@ -1,12 +1,9 @@
 #include "sim/PtyUnitServer.h"
 
-#include <poll.h>
-#include <sys/eventfd.h>
-
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <system_error>
+#include <pthread.h>
 
 namespace orvex::sim {
 
@@ -15,25 +12,21 @@ namespace {
 // Large enough for any burst the PC writes between two polls.
 constexpr std::size_t kReadChunk = 4096;
 
-FileDescriptor makeStopEvent()
+// A real unit answers in its own time, whatever else the PC is busy with; on a
+// loaded machine only a real-time thread comes close. Where the system does
+// not grant it (no privilege), the thread keeps the ordinary scheduling.
+void preferRealTimeScheduling()
 {
-    const int fd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (fd < 0)
-        throw std::system_error(errno, std::generic_category(), "eventfd");
-    return FileDescriptor(fd);
-}
-
-timespec toTimespec(std::chrono::nanoseconds duration)
-{
-    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(duration);
-    return {static_cast<time_t>(seconds.count()), static_cast<long>((duration - seconds).count())};
+    sched_param priority{};
+    priority.sched_priority = sched_get_priority_min(SCHED_FIFO);
+    [[maybe_unused]] const int refused = pthread_setschedparam(pthread_self(), SCHED_FIFO, &priority);
 }
 
 } // namespace
 
 PtyUnitServer::PtyUnitServer(SimulatedUnit& unit, Options options)
     : unit_(unit),
-      stopEvent_(makeStopEvent()),
+      options_(options),
       inbound_(options.lineRateBps),
       outbound_(options.lineRateBps),
       thread_([this] { serve(); })
@@ -59,22 +52,34 @@ void PtyUnitServer::stop()
 {
     if (!thread_.joinable())
         return;
-    const std::uint64_t wake = 1;
-    [[maybe_unused]] const auto written = ::write(stopEvent_.get(), &wake, sizeof wake);
+    sleeper_.stop();
     thread_.join();
+}
+
+ExchangeTiming PtyUnitServer::timing() const
+{
+    std::lock_guard lock(timingMutex_);
+    return timing_;
 }
 
 void PtyUnitServer::serve()
 {
+    if (!outbound_.instant())
+        preferRealTimeScheduling();
     std::array<std::uint8_t, kReadChunk> buffer;
-    while (waitForInput()) {
+    while (sleeper_.waitReadable(pty_.master())) {
         // Everything waiting is taken in one read, however the PC wrote it.
         const auto count = ::read(pty_.master(), buffer.data(), buffer.size());
         if (count < 0 && errno != EAGAIN && errno != EINTR)
             return; // the pty is gone; cannot happen while it holds its slave
         if (count <= 0)
             continue;
-        const auto firstByteStart = inbound_.occupy(Clock::now(), static_cast<std::size_t>(count));
+        const auto seen = Clock::now();
+        {
+            std::lock_guard lock(timingMutex_);
+            timing_.bytesReceived(seen, static_cast<std::size_t>(count));
+        }
+        const auto firstByteStart = inbound_.occupy(seen, static_cast<std::size_t>(count));
         for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) {
             if (parser_.feed(buffer[i]) && !serveRequest(firstByteStart + inbound_.wireTime(i + 1)))
                 return;
@@ -82,54 +87,38 @@ void PtyUnitServer::serve()
     }
 }
 
-bool PtyUnitServer::waitForInput()
-{
-    std::array<pollfd, 2> fds{{{pty_.master(), POLLIN, 0}, {stopEvent_.get(), POLLIN, 0}}};
-    while (::poll(fds.data(), fds.size(), -1) < 0) {
-        if (errno != EINTR)
-            return false;
-    }
-    return (fds[1].revents & POLLIN) == 0;
-}
-
-// A request's last byte lands at arrival; the unit answers after its work.
+// A request's last byte lands at arrival. The reply is timed from that
+// moment, not from when this thread woke up, so a late wake-up costs the line
+// nothing.
 bool PtyUnitServer::serveRequest(Clock::time_point arrival)
 {
-    if (!sleepUntil(arrival))
+    if (!sleeper_.sleepUntil(arrival))
         return false;
     const UnitReply reply = unit_.handleRequest(parser_.command(), parser_.payload());
-    if (!sleepUntil(Clock::now() + reply.workTime))
-        return false;
-    return sendReply(reply.bytes);
+    return sendReply(reply.bytes, arrival + reply.workTime + options_.replyLatency);
 }
 
-bool PtyUnitServer::sendReply(std::span<const std::uint8_t> bytes)
+bool PtyUnitServer::sendReply(std::span<const std::uint8_t> bytes, Clock::time_point earliest)
 {
-    if (outbound_.instant()) {
-        writeToLine(bytes);
-        return true;
-    }
-    // Each step goes out when the line has carried its last byte, measured
-    // from one start time so that the pauses do not add up to drift.
-    const auto start = outbound_.occupy(Clock::now(), bytes.size());
-    const auto step = outbound_.bytesPerPacingStep();
-    for (std::size_t offset = 0; offset < bytes.size(); offset += step) {
-        const auto end = std::min(bytes.size(), offset + step);
-        if (!sleepUntil(start + outbound_.wireTime(end)))
+    if (bytes.empty())
+        return sleeper_.sleepUntil(earliest); // the unit is busy all the same
+    const auto start = outbound_.occupy(earliest, bytes.size());
+    std::size_t sent = 0;
+    while (sent < bytes.size()) {
+        const auto stepEnd = std::min(bytes.size(), sent + outbound_.bytesPerPacingStep());
+        const bool last = stepEnd == bytes.size();
+        // Only the last byte's moment is worth spinning for: the PC acts on it.
+        const auto due = start + outbound_.wireTime(stepEnd);
+        if (!(last ? sleeper_.sleepUntilExactly(due) : sleeper_.sleepUntil(due)))
             return false;
-        writeToLine(bytes.subspan(offset, end - offset));
+        // After a late wake-up, everything due by now goes in this one write.
+        const auto carried = std::clamp(outbound_.bytesCarried(start, Clock::now()), stepEnd, bytes.size());
+        writeToLine(bytes.subspan(sent, carried - sent));
+        sent = carried;
     }
-    return true;
-}
-
-bool PtyUnitServer::sleepUntil(Clock::time_point deadline)
-{
-    pollfd stopFd{stopEvent_.get(), POLLIN, 0};
-    for (auto now = Clock::now(); now < deadline; now = Clock::now()) {
-        const timespec timeout = toTimespec(deadline - now);
-        if (::ppoll(&stopFd, 1, &timeout, nullptr) > 0)
-            return false;
-    }
+    const auto delivered = Clock::now();
+    std::lock_guard lock(timingMutex_);
+    timing_.replyDelivered(start + outbound_.wireTime(bytes.size()), delivered, bytes.size());
     return true;
 }
 

@@ -7,7 +7,9 @@ namespace orvex::sim {
 
 // One direction of an 8N1 serial line: each byte takes ten bit times and the
 // line carries one byte after another, so bytes handed over while earlier ones
-// are still on the wire queue behind them. A line without a rate is instant.
+// are still on the wire queue behind them. Every byte's moment is counted from
+// the start of its burst, never from when the byte before it was really
+// handled, so that lateness does not add up. A line without a rate is instant.
 class SerialLine {
 public:
     using Clock = std::chrono::steady_clock;
@@ -20,9 +22,11 @@ public:
 
     bool instant() const { return rateBps_ <= 0; }
     Clock::duration wireTime(std::size_t byteCount) const;
-    // Puts byteCount bytes on the line at now; returns when the first of them
-    // starts, which is later than now while the line is still busy.
-    Clock::time_point occupy(Clock::time_point now, std::size_t byteCount);
+    // Puts byteCount bytes on the line, the first no earlier than earliest;
+    // returns when the first of them starts, later while the line is busy.
+    Clock::time_point occupy(Clock::time_point earliest, std::size_t byteCount);
+    // How many bytes of a burst that started at start are off the wire by now.
+    std::size_t bytesCarried(Clock::time_point start, Clock::time_point now) const;
     // Bytes written to the pty at once when pacing a reply.
     std::size_t bytesPerPacingStep() const;
 

@@ -4,6 +4,7 @@
 #include "sim/SimulatedUnit.h"
 
 #include <csignal>
+#include <fstream>
 #include <iostream>
 #include <optional>
 #include <pthread.h>
@@ -34,6 +35,19 @@ void waitForStopSignal(const sigset_t& signals)
     sigwait(&signals, &received);
 }
 
+void reportTiming(const std::string& statsPath, const ExchangeTiming& timing)
+{
+    if (statsPath.empty()) {
+        std::cerr << timing.summary();
+        return;
+    }
+    std::ofstream file(statsPath, std::ios::trunc);
+    file << timing.summary();
+    file.close();
+    if (!file)
+        throw std::runtime_error("cannot write the timing report " + statsPath);
+}
+
 int run(const ProgramOptions& options)
 {
     const sigset_t stopSignals = blockStopSignals();
@@ -54,6 +68,7 @@ int run(const ProgramOptions& options)
     server.stop();
     if (!options.flashPath.empty())
         saveFlashFile(options.flashPath, unit.flash());
+    reportTiming(options.statsPath, server.timing());
     return 0;
 }
 
