@@ -15,6 +15,7 @@ public:
     PortKeeper& operator=(const PortKeeper&) = delete;
 
     SerialPort& port() { return port_; }
+    const SerialPort& port() const { return port_; }
     // Closes the port if open, opens it again and shows the outcome on the
     // port lamp; 1 when the port is open afterwards.
     int reopenSerialPort(int portNumber, int baudRate);

@@ -211,7 +211,7 @@ void MainDialog::startUp()
     resetStepLines();
     showLamp(*controls_.runLamp, runLampState_);
     showLamp(*controls_.portLamp, portLampState_);
-    describePort(portLampState_);
+    describePort();
     engine_.start();
     showValues();
     controlNamed<QPushButton>(*clientArea_, "executeButton").setFocus();
@@ -329,7 +329,9 @@ void MainDialog::setRunLamp(LampState state)
 
 void MainDialog::setPortLamp(LampState state)
 {
-    gate_.run([&] { showPortLamp(state); });
+    // Read here, on the worker's thread, which owns the port.
+    const std::string openFailure = state == LampState::Red ? engine_.portOpenFailure() : std::string();
+    gate_.run([&] { showPortLamp(state, openFailure); });
 }
 
 void MainDialog::enableControls(bool enabled)
@@ -384,20 +386,24 @@ void MainDialog::showRunLamp(LampState state)
     showLamp(*controls_.runLamp, state);
 }
 
-void MainDialog::showPortLamp(LampState state)
+void MainDialog::showPortLamp(LampState state, const std::string& openFailure)
 {
-    describePort(state);
-    if (state == portLampState_)
-        return;
+    portOpenFailure_ = openFailure;
+    const bool changed = state != portLampState_;
     portLampState_ = state;
-    showLamp(*controls_.portLamp, state);
+    describePort();
+    if (changed)
+        showLamp(*controls_.portLamp, state);
 }
 
-void MainDialog::describePort(LampState state)
+void MainDialog::describePort()
 {
-    // "COM1" means little on a system without COM ports: name the device.
+    // "COM1" means little on a system without COM ports: name the device,
+    // and after a failed open the reason (the group to join, say).
     const QString device = QString::fromStdString(engine_.portDevice(portNumber_));
-    const QString outcome = state == LampState::Green ? QStringLiteral("otwarty") : QStringLiteral("nie otwarty");
+    QString outcome = portLampState_ == LampState::Green ? QStringLiteral("otwarty") : QStringLiteral("nie otwarty");
+    if (!portOpenFailure_.empty())
+        outcome += QStringLiteral(": ") + QString::fromStdString(portOpenFailure_);
     controls_.portLamp->setToolTip(QStringLiteral("COM%1: %2 (%3)").arg(portNumber_).arg(device, outcome));
 }
 

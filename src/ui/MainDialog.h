@@ -89,9 +89,9 @@ private:
     static Controls findControls(const QWidget& clientArea);
 
     void showRunLamp(LampState state);
-    void showPortLamp(LampState state);
+    void showPortLamp(LampState state, const std::string& openFailure);
     // The port lamp's tooltip: the device behind the chosen COM port.
-    void describePort(LampState state);
+    void describePort();
     void applyEnabled(bool enabled);
     StepToggle& stepToggle(ProcedureStep step) const;
 
@@ -107,6 +107,7 @@ private:
     ProcedureSettings settings_;
     LampState runLampState_ = LampState::Blue;
     LampState portLampState_ = LampState::Red;
+    std::string portOpenFailure_;
     int portNumber_ = 1;
     std::atomic<bool> refreshPending_{false};
     bool runUnderWay_ = false;

@@ -39,6 +39,9 @@ public:
     void requestPortChange(int portNumber) { mailbox_.requestPortChange(portNumber); }
     void requestRun(std::uint16_t stepSet) { mailbox_.requestRun(stepSet); }
 
+    // Why the last open failed, in words; empty after a good open. Worker
+    // thread only, like the port: the window gets it through the lamp call.
+    std::string portOpenFailure() const { return port_.port().lastOpenError(); }
     // The device "COM<portNumber>" stands for here.
     std::string portDevice(int portNumber) const { return portDeviceName(portNumber, portDevices_); }
 
