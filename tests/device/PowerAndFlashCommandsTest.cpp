@@ -1,7 +1,10 @@
 #include "support/DeviceOnSimulatedUnit.h"
+#include "support/PortScript.h"
+#include "support/Timing.h"
 
 using namespace orvex;
 using test::RecordingNotifier;
+using Bytes = std::vector<std::uint8_t>;
 using Strings = std::vector<std::string>;
 
 class VersionAndPower : public test::DeviceOnMemoryUnit {};
@@ -118,4 +121,60 @@ TEST_F(EraseAndBlankTest, UnpoweredTargetRefusesErase)
     EXPECT_EQ(device.eraseFlash(), 0);
     EXPECT_EQ(receivedCommands().back(), test::commandByte(CommandCode::CmdErase));
     EXPECT_EQ(notifier.texts().snapshot().stepLine(ProcedureStep::Erase), "Kasowanie FLASH... ERROR");
+}
+
+// The device against a script of exact request bytes and canned replies.
+class ScriptedExchange : public ::testing::Test {
+protected:
+    static constexpr int kReceiveTimeoutMs = 100;
+
+    test::MemoryPort port;
+    test::PortScript script;
+    RecordingNotifier notifier;
+    ProgrammerDevice device{port, notifier, kReceiveTimeoutMs};
+
+    void SetUp() override { port.answerWith(script.farEnd()); }
+    void TearDown() override { EXPECT_TRUE(script.played()) << "the requests differ from the script"; }
+};
+
+TEST_F(ScriptedExchange, WorkedFramesGoOutByteForByteAndRepliesMayComeInPieces)
+{
+    const Bytes versionReply = test::wireFrame(0x00, {'3', '1', '4'});
+    script.expect({0xAA, 0x55, 0x00, 0x00, 0x4E},
+                  {{Bytes(versionReply.begin(), versionReply.begin() + 3), Bytes(versionReply.begin() + 3, versionReply.begin() + 4),
+                    Bytes(versionReply.begin() + 4, versionReply.end())}});
+    script.expect({0xAA, 0x55, 0x00, 0x0D, 0xB3}, {{{0xAA, 0x55, 0x01, 0x0D}, {0x00, 0x7B}}});
+    script.expect(test::wireFrame(0x01), {{test::wireFrame(0x01, {0x00})}});
+    script.expect(test::wireFrame(0x02, {0x00, 0x00, 0x40, 0x00, 0x00, 0x00, 0x00, 0x00}),
+                  {{test::wireFrame(0x02, Bytes(72, 0x00))}});
+    script.expect({0xAA, 0x55, 0x08, 0x02, 0x01, 0x00, 0x40, 0x00, 0x40, 0x00, 0x00, 0x00, 0x51});
+
+    EXPECT_EQ(device.queryVersion(), 1);
+    EXPECT_EQ(notifier.texts().snapshot().stepLine(ProcedureStep::Detect), "Prog ver.: 3.1.4 ONLINE");
+    EXPECT_EQ(device.powerOn(), 1);
+    EXPECT_EQ(device.readFlash(), 0) << "the second block gets no reply";
+    EXPECT_EQ(notifier.texts().snapshot().stepLine(ProcedureStep::Read), "Odczyt ERR komunikacji");
+}
+
+TEST_F(ScriptedExchange, SilenceFailsOnlyWhenTheDeadlineHasPassed)
+{
+    script.expect(test::wireFrame(0x07));
+    const auto start = test::Clock::now();
+    EXPECT_EQ(device.eraseFlash(), 0);
+    EXPECT_GE(test::millisecondsSince(start), kReceiveTimeoutMs);
+    EXPECT_EQ(notifier.texts().snapshot().stepLine(ProcedureStep::Erase), "Blad polaczenia");
+}
+
+TEST_F(ScriptedExchange, PortThatClosesFailsAtOnceAndSendsNothingMore)
+{
+    // The full five seconds of a reply: a closed port must not wait for them.
+    ProgrammerDevice patientDevice(port, notifier);
+    script.expect(test::wireFrame(0x0D), {{}, true});
+    const auto start = test::Clock::now();
+    EXPECT_EQ(patientDevice.powerOn(), 0);
+    EXPECT_EQ(notifier.texts().snapshot().mainStatus, "ERROR komunikacji");
+    EXPECT_EQ(patientDevice.queryVersion(), 0);
+    EXPECT_EQ(notifier.texts().snapshot().stepLine(ProcedureStep::Detect), "Connection ERROR");
+    EXPECT_LT(test::millisecondsSince(start), 1000);
+    EXPECT_EQ(port.sent().size(), 5u) << "nothing goes out on a closed port";
 }
