@@ -75,12 +75,12 @@ int runCli(const CliOptions& options)
     device.setImage(image.dataBytes().data(), image.dataSize());
 
     ProcedureExecutor executor(device, notifier);
-    executor.setStepSet(options.stepSet);
-    executor.setPendingRun(true);
-    executor.runProcedure();
+    executor.setPendingRun(options.stepSet);
+    const RunOutcome outcome = executor.runProcedure().value();
     port.close();
 
-    if (!notifier.runSucceeded())
+    notifier.showRunEnd(outcome.mainStatus);
+    if (!outcome.succeeded())
         return kExitProcedureFailed;
     return notifier.saveFailed() ? kExitReadBackNotWritten : kExitSuccess;
 }

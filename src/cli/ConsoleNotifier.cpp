@@ -19,12 +19,14 @@ void ConsoleNotifier::postRefresh()
         current_ = step;
     }
     shown_ = now;
-    if (runEnded_) {
-        if (current_)
-            printLine(now.stepLine(*current_));
-        current_.reset();
-        printLine(now.mainStatus);
-    }
+}
+
+void ConsoleNotifier::showRunEnd(const std::string& resultLine)
+{
+    if (current_)
+        printLine(shown_.stepLine(*current_));
+    current_.reset();
+    printLine(resultLine);
 }
 
 void ConsoleNotifier::reportSaveFailure(const std::string& path, const std::string& reason)

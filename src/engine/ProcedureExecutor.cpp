@@ -12,21 +12,33 @@ namespace {
 constexpr std::uint16_t kAlways = 0;
 
 struct SequenceStep {
+    RunStep step;
     std::uint16_t bit; // kAlways for the steps every run has
     int (ProgrammerDevice::*operation)();
     const char* failureMessage;
 };
 
 constexpr std::array kSequence{
-    SequenceStep{StepBit::Detect, &ProgrammerDevice::queryVersion, EngineTexts::kDetectFailed},
-    SequenceStep{kAlways, &ProgrammerDevice::powerOn, EngineTexts::kPowerOnFailed},
-    SequenceStep{StepBit::Erase, &ProgrammerDevice::eraseFlash, EngineTexts::kEraseFailed},
-    SequenceStep{StepBit::TestFF, &ProgrammerDevice::testBlank, EngineTexts::kBlankTestFailed},
-    SequenceStep{StepBit::Program, &ProgrammerDevice::programFlash, EngineTexts::kProgramFailed},
-    SequenceStep{StepBit::Verify, &ProgrammerDevice::verifyFlash, EngineTexts::kVerifyFailed},
-    SequenceStep{StepBit::Read, &ProgrammerDevice::readFlash, EngineTexts::kReadFailed},
-    SequenceStep{kAlways, &ProgrammerDevice::powerOff, EngineTexts::kPowerOffFailed},
+    SequenceStep{RunStep::Detect, StepBit::Detect, &ProgrammerDevice::queryVersion, EngineTexts::kDetectFailed},
+    SequenceStep{RunStep::PowerOn, kAlways, &ProgrammerDevice::powerOn, EngineTexts::kPowerOnFailed},
+    SequenceStep{RunStep::Erase, StepBit::Erase, &ProgrammerDevice::eraseFlash, EngineTexts::kEraseFailed},
+    SequenceStep{RunStep::BlankTest, StepBit::TestFF, &ProgrammerDevice::testBlank, EngineTexts::kBlankTestFailed},
+    SequenceStep{RunStep::Program, StepBit::Program, &ProgrammerDevice::programFlash, EngineTexts::kProgramFailed},
+    SequenceStep{RunStep::Verify, StepBit::Verify, &ProgrammerDevice::verifyFlash, EngineTexts::kVerifyFailed},
+    SequenceStep{RunStep::Read, StepBit::Read, &ProgrammerDevice::readFlash, EngineTexts::kReadFailed},
+    SequenceStep{RunStep::PowerOff, kAlways, &ProgrammerDevice::powerOff, EngineTexts::kPowerOffFailed},
 };
+
+// The target stays powered after a failure: nothing more is sent.
+const SequenceStep* firstFailingStep(ProgrammerDevice& device, std::uint16_t stepSet)
+{
+    for (const SequenceStep& step : kSequence) {
+        const bool wanted = step.bit == kAlways || (stepSet & step.bit) != 0;
+        if (wanted && (device.*step.operation)() == 0)
+            return &step;
+    }
+    return nullptr;
+}
 
 } // namespace
 
@@ -35,33 +47,22 @@ ProcedureExecutor::ProcedureExecutor(ProgrammerDevice& device, WorkerNotifier& n
 {
 }
 
-void ProcedureExecutor::runProcedure()
+std::optional<RunOutcome> ProcedureExecutor::runProcedure()
 {
     if (!pendingRun_)
-        return;
+        return std::nullopt;
     const std::uint32_t t0 = clock_();
     notifier_.setRunLamp(LampState::Blue);
-    pendingRun_ = false;
+    const std::uint16_t stepSet = *pendingRun_;
+    pendingRun_.reset();
     device_.drainInput();
     device_.clearReadBackReady();
-    if (runSequence())
-        finishRun(t0);
+    if (const SequenceStep* failed = firstFailingStep(device_, stepSet))
+        return failRun(failed->step, failed->failureMessage);
+    return finishRun(t0);
 }
 
-bool ProcedureExecutor::runSequence()
-{
-    for (const SequenceStep& step : kSequence) {
-        const bool wanted = step.bit == kAlways || (stepSet_ & step.bit) != 0;
-        if (wanted && (device_.*step.operation)() == 0) {
-            // The target stays powered: nothing more is sent after a failure.
-            failRun(step.failureMessage);
-            return false;
-        }
-    }
-    return true;
-}
-
-void ProcedureExecutor::finishRun(std::uint32_t t0)
+RunOutcome ProcedureExecutor::finishRun(std::uint32_t t0)
 {
     if (device_.readBackReady()) {
         device_.clearReadBackReady();
@@ -70,17 +71,20 @@ void ProcedureExecutor::finishRun(std::uint32_t t0)
     }
     notifier_.setRunLamp(LampState::Green);
     // Taken after the save dialog: the operator's time in it belongs to the run.
-    notifier_.texts().setMainStatus(formatRunTime(t0, clock_()));
+    RunOutcome outcome{std::nullopt, formatRunTime(t0, clock_())};
+    notifier_.texts().setMainStatus(outcome.mainStatus);
     notifier_.enableControls(true);
     notifier_.postRefresh();
+    return outcome;
 }
 
-void ProcedureExecutor::failRun(const char* message)
+RunOutcome ProcedureExecutor::failRun(RunStep step, const char* message)
 {
     notifier_.setRunLamp(LampState::Red);
     notifier_.texts().setMainStatus(message);
     notifier_.enableControls(true);
     notifier_.postRefresh();
+    return {step, message};
 }
 
 } // namespace orvex

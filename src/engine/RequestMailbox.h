@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 
 namespace orvex {
 
@@ -31,10 +32,16 @@ public:
 
     // Worker side.
     bool takeReopenRequest() { return reopenPort_.exchange(0, std::memory_order_acq_rel) != 0; }
-    bool takeRunRequest() { return runRequest_.exchange(0, std::memory_order_acq_rel) != 0; }
+    // The step set of the run request taken, if one was raised. The flag is
+    // taken before the step set is read, so a run gets the steps written for it.
+    std::optional<std::uint16_t> takeRun()
+    {
+        if (runRequest_.exchange(0, std::memory_order_acq_rel) == 0)
+            return std::nullopt;
+        return stepSet_.load(std::memory_order_relaxed);
+    }
     std::int32_t portNumber() const { return portNumber_.load(std::memory_order_relaxed); }
     std::int32_t baudRate() const { return baudRate_.load(std::memory_order_relaxed); }
-    std::uint16_t stepSet() const { return stepSet_.load(std::memory_order_relaxed); }
 
 private:
     std::atomic<std::int32_t> portNumber_{1};

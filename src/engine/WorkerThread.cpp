@@ -43,10 +43,7 @@ void WorkerThread::run()
     while (!stopRequested_) {
         if (mailbox_.takeReopenRequest())
             port_.reopenSerialPort(mailbox_.portNumber(), mailbox_.baudRate());
-        // The run flag is taken before the step set is read, so a run always
-        // uses the steps written for it.
-        executor_.setPendingRun(mailbox_.takeRunRequest());
-        executor_.setStepSet(mailbox_.stepSet());
+        executor_.setPendingRun(mailbox_.takeRun());
         executor_.runProcedure();
         port_.showPortIfLost();
         QThread::msleep(kPollIntervalMs);

@@ -1,5 +1,4 @@
 #include "support/DeviceOnSimulatedUnit.h"
-#include "engine/EngineTexts.h"
 #include "engine/ProcedureExecutor.h"
 #include "device/TextFormat.h"
 #include "support/PolishLocale.h"
@@ -70,11 +69,10 @@ protected:
         device.setImage(image.data(), static_cast<int>(image.size()));
     }
 
-    void run(std::uint16_t steps)
+    RunOutcome run(std::uint16_t steps)
     {
-        executor.setStepSet(steps);
-        executor.setPendingRun(true);
-        executor.runProcedure();
+        executor.setPendingRun(steps);
+        return executor.runProcedure().value();
     }
 
     std::string mainStatus() const { return notifier.texts().snapshot().mainStatus; }
@@ -95,15 +93,18 @@ using ExecutorOverPty = ExecutorOn<test::DeviceOnSimulatedUnit>;
 
 TEST_F(Executor, NothingHappensWithoutAPendingRun)
 {
-    executor.setStepSet(kAllDeviceSteps);
-    executor.runProcedure();
+    executor.setPendingRun(std::nullopt);
+    EXPECT_FALSE(executor.runProcedure());
     EXPECT_TRUE(notifier.events().empty());
     EXPECT_TRUE(unit.requests().empty());
 }
 
 TEST_F(Executor, EmptyStepSetStillSwitchesPowerOnAndOff)
 {
-    run(0);
+    const RunOutcome outcome = run(0);
+    EXPECT_TRUE(outcome.succeeded());
+    EXPECT_EQ(outcome.mainStatus, mainStatus());
+    EXPECT_FALSE(executor.runProcedure()) << "a run is taken once";
     EXPECT_EQ(receivedCommands(), (Bytes{test::commandByte(CommandCode::CmdPowerOn), test::commandByte(CommandCode::CmdPowerOff)}));
     EXPECT_EQ(runLamps(), (std::vector<int>{3, 2}));
     EXPECT_TRUE(mainStatus().starts_with("PROGRAM OK. Czas: ")) << mainStatus();
@@ -127,6 +128,11 @@ TEST_F(ExecutorOverPty, FullRunProgramsVerifiesAndSavesExactlyTheFlash)
     ASSERT_EQ(saved.size(), 131072u);
     EXPECT_EQ(saved, unit.flash());
     EXPECT_TRUE(std::equal(image.begin(), image.end(), saved.begin()));
+    // 1000 bytes end in a block of 40: not one byte of the erased rest may change.
+    ASSERT_NE(image.size() % ProgrammerDevice::kBlockSize, 0u);
+    Bytes expected = image;
+    expected.resize(131072, 0xFF);
+    EXPECT_EQ(saved, expected);
 }
 
 TEST_F(ExecutorOverPty, StaleInputIsDrainedBeforeTheFirstRequest)
@@ -149,8 +155,7 @@ TEST_F(Executor, SaveDialogTimeCountsTowardsTheRun)
     } slowNotifier;
     ProgrammerDevice slowDevice(port, slowNotifier, kShortReceiveTimeoutMs);
     ProcedureExecutor slowExecutor(slowDevice, slowNotifier);
-    slowExecutor.setStepSet(StepBit::Read);
-    slowExecutor.setPendingRun(true);
+    slowExecutor.setPendingRun(StepBit::Read);
     slowExecutor.runProcedure();
     const std::string status = slowNotifier.texts().snapshot().mainStatus;
     ASSERT_TRUE(status.starts_with("PROGRAM OK. Czas: ")) << status;
@@ -202,7 +207,7 @@ TEST_F(Executor, TwoRunsInARowNeverSaveStaleData)
     addFault(CommandCode::CmdReadEnd, sim::FaultAction::Refuse, 2, 0x01);
     run(StepBit::Read);
     EXPECT_FALSE(askedForFile());
-    EXPECT_EQ(mainStatus(), EngineTexts::kReadFailed);
+    EXPECT_EQ(mainStatus(), "Blad podczas odczytu programu");
 }
 
 TEST_F(Executor, FailedPowerOffShowsNoSaveDialog)
@@ -211,7 +216,7 @@ TEST_F(Executor, FailedPowerOffShowsNoSaveDialog)
     notifier.answerReadBackFile(scratch.pathOf("never.bin"));
     run(StepBit::Read);
     EXPECT_FALSE(askedForFile());
-    EXPECT_EQ(mainStatus(), EngineTexts::kPowerOffFailed);
+    EXPECT_EQ(mainStatus(), "Blad podczas zakonczenia procedury");
     EXPECT_FALSE(fs::exists(scratch.pathOf("never.bin")));
 }
 
@@ -220,6 +225,7 @@ struct FailingRow {
     CommandCode faultyCommand;
     sim::FaultAction action;
     std::uint8_t value;
+    RunStep step;
     const char* message;
     std::vector<std::uint8_t> lastCommands; // the tail of what the unit received
     bool targetLeftPowered;
@@ -237,9 +243,11 @@ TEST_P(ExecutorFailingStep, StopsAtTheFirstFailureWithItsMessage)
     const FailingRow& row = GetParam();
     addFault(row.faultyCommand, row.action, 1, row.value);
     notifier.answerReadBackFile(scratch.pathOf("never.bin"));
-    run(kAllDeviceSteps);
+    const RunOutcome outcome = run(kAllDeviceSteps);
 
     EXPECT_EQ(mainStatus(), row.message);
+    EXPECT_EQ(outcome.failedStep, row.step);
+    EXPECT_EQ(outcome.mainStatus, row.message);
     EXPECT_EQ(runLamps(), (std::vector<int>{3, 1}));
     EXPECT_EQ(notifier.eventsOf(Kind::EnableControls).size(), 1u);
     EXPECT_EQ(notifier.events().back().kind, Kind::Refresh);
@@ -258,14 +266,22 @@ using sim::FaultAction;
 INSTANTIATE_TEST_SUITE_P(
     EverySequenceRow, ExecutorFailingStep,
     ::testing::Values(
-        FailingRow{"Detect", CmdGetVersion, FaultAction::Silent, 0, EngineTexts::kDetectFailed, {0x00}, false},
-        FailingRow{"PowerOn", CmdPowerOn, FaultAction::Refuse, 1, EngineTexts::kPowerOnFailed, {0x00, 0x0D}, false},
-        FailingRow{"Erase", CmdErase, FaultAction::Refuse, 1, EngineTexts::kEraseFailed, {0x0D, 0x07}, true},
-        FailingRow{"BlankTest", CmdBlankTest, FaultAction::Refuse, 1, EngineTexts::kBlankTestFailed, {0x07, 0x08}, true},
-        FailingRow{"Program", CmdProgramBlock, FaultAction::Refuse, 1, EngineTexts::kProgramFailed, {0x04, 0x05}, true},
-        FailingRow{"Verify", CmdVerifyBlock, FaultAction::Refuse, 1, EngineTexts::kVerifyFailed, {0x06, 0x09, 0x0A}, true},
-        FailingRow{"Read", CmdReadBlock, FaultAction::WrongCommand, 0x05, EngineTexts::kReadFailed, {0x0B, 0x01, 0x02}, true},
-        FailingRow{"PowerOff", CmdPowerOff, FaultAction::Refuse, 1, EngineTexts::kPowerOffFailed, {0x03, 0x0E}, true}),
+        FailingRow{"Detect", CmdGetVersion, FaultAction::Silent, 0, RunStep::Detect,
+                   "Blad polaczenia z programatorem", {0x00}, false},
+        FailingRow{"PowerOn", CmdPowerOn, FaultAction::Refuse, 1, RunStep::PowerOn,
+                   "Blad inicjalizacji programowania", {0x00, 0x0D}, false},
+        FailingRow{"Erase", CmdErase, FaultAction::Refuse, 1, RunStep::Erase,
+                   "Blad podczas kasowania ukladu", {0x0D, 0x07}, true},
+        FailingRow{"BlankTest", CmdBlankTest, FaultAction::Refuse, 1, RunStep::BlankTest,
+                   "Blad - pamiec zapisana", {0x07, 0x08}, true},
+        FailingRow{"Program", CmdProgramBlock, FaultAction::Refuse, 1, RunStep::Program,
+                   "Blad podczas programowania ukladu", {0x04, 0x05}, true},
+        FailingRow{"Verify", CmdVerifyBlock, FaultAction::Refuse, 1, RunStep::Verify,
+                   "Blad podczas weryfikacji programu", {0x06, 0x09, 0x0A}, true},
+        FailingRow{"Read", CmdReadBlock, FaultAction::WrongCommand, 0x05, RunStep::Read,
+                   "Blad podczas odczytu programu", {0x0B, 0x01, 0x02}, true},
+        FailingRow{"PowerOff", CmdPowerOff, FaultAction::Refuse, 1, RunStep::PowerOff,
+                   "Blad podczas zakonczenia procedury", {0x03, 0x0E}, true}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(RunTime, FormatsThreeDecimalsAcrossACounterWrap)
@@ -297,7 +313,7 @@ TEST_F(Executor, RunTimeIsTakenAtTheStartAndAfterTheLastStep)
         ticks.erase(ticks.begin());
         return t;
     });
-    timed.setPendingRun(true);
+    timed.setPendingRun(0);
     timed.runProcedure();
     EXPECT_EQ(mainStatus(), "PROGRAM OK. Czas: 0.512 s");
     EXPECT_TRUE(ticks.empty());

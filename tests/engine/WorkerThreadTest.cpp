@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -133,6 +134,9 @@ TEST_F(Worker, RunIsPickedUpWithinAPollAndUsesItsOwnStepSet)
     const auto pickUpMs = millisecondsSince(raised);
     EXPECT_LE(pickUpMs, 30);
     ASSERT_TRUE(waitUntil([&] { return runsFinished(1); }));
+    // A request taken but left raised would start the next run a poll later.
+    std::this_thread::sleep_for(std::chrono::milliseconds(6 * WorkerThread::kPollIntervalMs));
+    EXPECT_EQ(notifier.eventsOf(Kind::EnableControls).size(), 1u) << "one request, one run";
     EXPECT_EQ(unit.requests().size(), 3u) << "version, power on, power off";
 }
 
@@ -163,4 +167,44 @@ TEST_F(Worker, IdleWorkerStopsPromptly)
     worker.stop();
     EXPECT_LT(millisecondsSince(start), 100);
     EXPECT_FALSE(worker.isRunning());
+}
+
+TEST(Mailbox, ARunIsTakenOnceWithTheStepSetOfItsLatestRequest)
+{
+    RequestMailbox mailbox;
+    EXPECT_EQ(mailbox.takeRun(), std::nullopt);
+    mailbox.requestRun(StepBit::Erase);
+    EXPECT_EQ(mailbox.takeRun(), StepBit::Erase);
+    EXPECT_EQ(mailbox.takeRun(), std::nullopt);
+    mailbox.requestRun(StepBit::Read);
+    mailbox.requestRun(0);
+    EXPECT_EQ(mailbox.takeRun(), 0);
+    EXPECT_EQ(mailbox.takeRun(), std::nullopt);
+}
+
+TEST(Mailbox, RunTakenWhileTheWindowWritesCarriesTheStepSetWrittenForIt)
+{
+    // The window raises a request the moment the worker took the one before;
+    // a worker that read the step set before taking the flag would now and
+    // then run a request with the steps of the one before.
+    constexpr int kRounds = 20000;
+    RequestMailbox mailbox;
+    std::atomic<int> taken{0};
+    std::thread window([&] {
+        for (int round = 1; round <= kRounds; ++round) {
+            mailbox.requestRun(static_cast<std::uint16_t>(round));
+            while (taken.load() != round)
+                std::this_thread::yield();
+        }
+    });
+    int wrongSteps = 0;
+    for (int round = 1; round <= kRounds; ++round) {
+        std::optional<std::uint16_t> steps;
+        while (!(steps = mailbox.takeRun()))
+            std::this_thread::yield();
+        wrongSteps += *steps == round ? 0 : 1;
+        taken.store(round);
+    }
+    window.join();
+    EXPECT_EQ(wrongSteps, 0);
 }
