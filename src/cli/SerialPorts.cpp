@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <fstream>
 
 namespace orvex::cli {
 
@@ -27,6 +28,17 @@ std::string orDash(const QString& text)
     return text.isEmpty() ? "-" : text.toStdString();
 }
 
+// A USB adapter's latency timer, which Linux shows for usb-serial drivers:
+// the longest time the adapter holds short input before passing it on.
+std::string latencyTimer(const QSerialPortInfo& info)
+{
+    std::ifstream file("/sys/bus/usb-serial/devices/" + info.portName().toStdString() + "/latency_timer");
+    int milliseconds = 0;
+    if (!(file >> milliseconds))
+        return "-";
+    return std::to_string(milliseconds) + " ms";
+}
+
 } // namespace
 
 std::string resolvePortDevice(const std::string& port, const PortDeviceMap& configured)
@@ -42,9 +54,10 @@ void listSerialPorts(std::FILE* out, const PortDeviceMap& configured)
     if (ports.isEmpty())
         std::fprintf(out, "  (none found)\n");
     for (const QSerialPortInfo& info : ports) {
-        std::fprintf(out, "  %s  description: %s  manufacturer: %s  serial number: %s\n",
+        std::fprintf(out, "  %s  description: %s  manufacturer: %s  serial number: %s  latency timer: %s\n",
                      info.systemLocation().toStdString().c_str(), orDash(info.description()).c_str(),
-                     orDash(info.manufacturer()).c_str(), orDash(info.serialNumber()).c_str());
+                     orDash(info.manufacturer()).c_str(), orDash(info.serialNumber()).c_str(),
+                     latencyTimer(info).c_str());
     }
     std::fprintf(out, "Port names:\n");
     for (int number = 1; number <= kComPortCount; ++number) {

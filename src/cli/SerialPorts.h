@@ -13,7 +13,8 @@ namespace orvex::cli {
 std::string resolvePortDevice(const std::string& port, const PortDeviceMap& configured);
 
 // Prints the serial ports the system reports (device, description,
-// manufacturer, serial number) and the device each of COM1 to COM4 stands for.
+// manufacturer, serial number, a USB adapter's latency timer) and the device
+// each of COM1 to COM4 stands for.
 void listSerialPorts(std::FILE* out, const PortDeviceMap& configured);
 
 } // namespace orvex::cli

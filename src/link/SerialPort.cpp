@@ -7,6 +7,11 @@
 
 #include <algorithm>
 
+#ifdef Q_OS_LINUX
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+#endif
+
 namespace orvex {
 
 namespace {
@@ -47,6 +52,22 @@ void raiseModemLines(QSerialPort& port)
     port.clearError();
 }
 
+// A USB adapter holds short input until its latency timer runs out (16 ms on
+// FTDI chips), which would stretch every reply; asked for low latency, its
+// driver passes input on at once. A pty, or a driver without the setting,
+// refuses; the line works as before.
+void requestLowLatency([[maybe_unused]] QSerialPort& port)
+{
+#ifdef Q_OS_LINUX
+    serial_struct serial{};
+    const int fd = port.handle();
+    if (::ioctl(fd, TIOCGSERIAL, &serial) != 0)
+        return;
+    serial.flags |= static_cast<int>(ASYNC_LOW_LATENCY);
+    [[maybe_unused]] const int refused = ::ioctl(fd, TIOCSSERIAL, &serial);
+#endif
+}
+
 } // namespace
 
 SerialPort::SerialPort() = default;
@@ -85,6 +106,7 @@ bool SerialPort::openDevice(const std::string& devicePath, int baudRate)
         return false;
     }
     raiseModemLines(*port);
+    requestLowLatency(*port);
     port_ = std::move(port);
     opened_ = true;
     lastOpenError_.clear();
