@@ -1,5 +1,8 @@
 // Times FirmwareImage::load on a 4 MiB Intel HEX image against srec_cat laying
-// out the same file, and checks that both give the same bytes.
+// out the same file, and checks that both give the same bytes. It also times
+// the whole load in orvex-cli: a run that loads the file and then fails to
+// open a port that does not exist, less the same run with a one-record file,
+// which leaves the loading of the file itself.
 //
 // The load that counts is the first one in a fresh process, as when the
 // program starts: memory that an earlier load has touched is cheaper, so the
@@ -13,10 +16,12 @@
 #include "SrecCat.h"
 
 #include <sys/resource.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -38,6 +43,10 @@ constexpr int kSrecCatRuns = 3;
 // A first load should take at most this share of srec_cat's time.
 constexpr double kTargetRatio = 0.1;
 constexpr const char* kLoadOnceOption = "--load-once";
+// orvex-cli's exit statuses for a refused firmware file and for a port that
+// does not open.
+constexpr int kCliFirmwareRefused = 2;
+constexpr int kCliPortNotOpened = 4;
 
 // Random data in 16-byte records, an extended linear address record before
 // every 64 KiB, as a compiler's output for a large image looks.
@@ -130,6 +139,38 @@ Timing bestFreshLoad(const std::string& hexPath)
     return best;
 }
 
+// Best of several orvex-cli runs that program hexPath to a port that does
+// not exist; wall time infinite when a run ends with another status than
+// expected: the port's failure, or for an image larger than the flash its
+// refusal, which comes after the whole file was loaded too.
+Timing bestCliRun(const std::string& hexPath, int expectedStatus)
+{
+    const std::string command = "'" ORVEX_CLI_PATH "' -p /nonexistent/orvex-bench-port -w '" + hexPath
+        + "' >/dev/null 2>&1";
+    Timing best;
+    for (int i = 0; i < kFreshLoadRuns; ++i) {
+        int status = 0;
+        const Timing timing = timed(RUSAGE_CHILDREN, [&] { status = std::system(command.c_str()); });
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != expectedStatus)
+            return {};
+        best.keepBest(timing);
+    }
+    return best;
+}
+
+Timing difference(const Timing& total, const Timing& part)
+{
+    return {total.wallSeconds - part.wallSeconds, total.cpuSeconds - part.cpuSeconds};
+}
+
+void printRatio(const char* what, const Timing& timing, const Timing& reference)
+{
+    const double wallRatio = timing.wallSeconds / reference.wallSeconds;
+    const double cpuRatio = timing.cpuSeconds / reference.cpuSeconds;
+    std::printf("%s / srec_cat: wall %.3f, processor %.3f (target at most %.2f): %s\n", what, wallRatio, cpuRatio,
+        kTargetRatio, std::max(wallRatio, cpuRatio) <= kTargetRatio ? "met" : "NOT met");
+}
+
 void printTiming(const char* what, const Timing& timing, const char* how)
 {
     std::printf("%-28s %8.1f ms wall %8.1f ms processor (%s)\n", what, timing.wallSeconds * 1e3,
@@ -150,10 +191,19 @@ int main(int argc, char** argv)
     const std::string text = benchmarkHexText();
     const std::string hexPath = scratch.write("bench.hex", text);
     const std::string binPath = scratch.pathOf("bench.bin");
+    const std::string oneRecordPath = scratch.write("one-record.hex",
+        orvex::test::dataLine(0, Bytes(kRecordSize, 0x5A)) + "\n" + orvex::test::endOfFileLine() + "\n");
 
     const Timing freshLoad = bestFreshLoad(hexPath);
     if (freshLoad.wallSeconds == std::numeric_limits<double>::infinity()) {
         std::printf("a fresh load failed or gave the wrong size\n");
+        return 1;
+    }
+    const Timing cliRun = bestCliRun(hexPath, kCliFirmwareRefused);
+    const Timing cliBaseRun = bestCliRun(oneRecordPath, kCliPortNotOpened);
+    if (cliRun.wallSeconds == std::numeric_limits<double>::infinity()
+        || cliBaseRun.wallSeconds == std::numeric_limits<double>::infinity()) {
+        std::printf("orvex-cli did not load the files and then stop with the expected status\n");
         return 1;
     }
     orvex::FirmwareImage image;
@@ -173,10 +223,12 @@ int main(int argc, char** argv)
     std::printf("HEX text %zu bytes, image %zu bytes, byte-identical\n", text.size(), kImageSize);
     printTiming("FirmwareImage::load, first", freshLoad, "best of 7 fresh processes");
     printTiming("FirmwareImage::load, again", warmLoad, "best of 7 in one process");
+    printTiming("orvex-cli run, this file", cliRun, "best of 7");
+    printTiming("orvex-cli run, one record", cliBaseRun, "best of 7");
+    const Timing cliLoad = difference(cliRun, cliBaseRun);
+    printTiming("orvex-cli loading the file", cliLoad, "the difference");
     printTiming("srec_cat", srecCat, "best of 3");
-    const double wallRatio = freshLoad.wallSeconds / srecCat.wallSeconds;
-    const double cpuRatio = freshLoad.cpuSeconds / srecCat.cpuSeconds;
-    std::printf("first load / srec_cat: wall %.3f, processor %.3f (target at most %.2f): %s\n", wallRatio, cpuRatio,
-        kTargetRatio, std::max(wallRatio, cpuRatio) <= kTargetRatio ? "met" : "NOT met");
+    printRatio("first load", freshLoad, srecCat);
+    printRatio("orvex-cli load", cliLoad, srecCat);
     return 0;
 }
