@@ -14,7 +14,7 @@ long long wholeMicros(std::chrono::nanoseconds duration)
 void describe(std::ostream& out, const char* name, const LatencyHistogram& histogram)
 {
     out << name << " median " << histogram.percentile(0.5).count() << " p99 " << histogram.percentile(0.99).count()
-        << " max " << wholeMicros(histogram.longest());
+        << " max " << wholeMicros(histogram.longest()) << " total " << wholeMicros(histogram.total()) << '\n';
 }
 
 } // namespace
@@ -41,9 +41,7 @@ std::string ExchangeTiming::summary() const
     out << "replies " << lateness_.count() << "\nbytes-received " << bytesReceived_ << "\nbytes-sent " << bytesSent_
         << '\n';
     describe(out, "pc-turnaround-us", turnaround_);
-    out << '\n';
     describe(out, "unit-lateness-us", lateness_);
-    out << " total " << wholeMicros(lateness_.total()) << '\n';
     return out.str();
 }
 

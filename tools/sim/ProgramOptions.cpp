@@ -204,8 +204,8 @@ timing of the exchanges on standard error (or in the --stats file) and exits.
   --stats FILE             write the timing report to FILE instead: the PC's
                            turnaround (a reply's last byte out to the next
                            request's first byte in) and the unit's lateness
-                           against its line model, median, 99th percentile
-                           and longest, in microseconds
+                           against its line model, median, 99th percentile,
+                           longest and total, in microseconds
   --erase-ms N             the unit's work time for erase and blank test, in
                            milliseconds (default 0)
   --block-ms N             the unit's work time for each program, verify or
