@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/PortDeviceName.h"
+#include "link/SerialPort.h"
 
 #include <cstdio>
 #include <string>

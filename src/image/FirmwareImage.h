@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace orvex {
 
@@ -16,8 +17,6 @@ namespace orvex {
 // data, byte for byte.
 class FirmwareImage {
 public:
-    virtual ~FirmwareImage() = default;
-
     // Reads the file at path (UTF-8) and derives the data bytes from it.
     // Always returns 1 and never throws; the outcome shows in the content and
     // in loadReport():
@@ -50,5 +49,10 @@ private:
     ByteBuffer rawBytes_;
     LoadReport report_;
 };
+
+// "hex" or "bin" when the path's last three characters spell one of them in
+// any letter case, else empty. No dot is looked for: dump_hex counts as HEX,
+// image.ihx does not.
+std::string extensionOf(std::string_view path);
 
 } // namespace orvex

@@ -9,11 +9,11 @@
 namespace orvex {
 
 // What a flash cell holds when nothing was written to it.
-inline constexpr std::uint8_t kUnprogrammedByte = 0xFF;
+inline constexpr std::uint8_t kErasedByte = 0xFF;
 
 // Lays out the data of Intel HEX text in one buffer from address 0: offset k
 // holds the byte that the last data record in file order placed at address
-// k, kUnprogrammedByte where no record reaches, and the buffer ends with the
+// k, kErasedByte where no record reaches, and the buffer ends with the
 // highest data byte. Fills in the report's account of the lines: rejections,
 // records, end record.
 //

@@ -11,6 +11,11 @@ enum class ProcedureStep : int { Reload, Detect, Erase, TestFF, Program, Verify,
 
 inline constexpr int kProcedureStepCount = 7;
 
+// The window builds the step set from these bits and the worker reads it as
+// one 16-bit value. Only these six bits mean anything: 0x0001, 0x0010 and
+// 0x0040 are left free (Reload, done by the window, has no bit), and the
+// values keep the layout the program has always used rather than being
+// packed to close the gaps.
 namespace StepBit {
 inline constexpr std::uint16_t Detect = 0x0002;
 inline constexpr std::uint16_t Erase = 0x0004;

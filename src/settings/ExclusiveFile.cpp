@@ -1,8 +1,151 @@
 #include "settings/ExclusiveFile.h"
 
-#include "settings/FileDescriptor.h"
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#ifdef _WIN32
+#include <io.h>
+#include <share.h>
+#else
+#include <sys/file.h>
+#include <unistd.h>
+#endif
 
 namespace orvex {
+
+#ifdef _WIN32
+
+namespace {
+
+int openShared(const std::string& path, int flags, int sharing)
+{
+    int descriptor = -1;
+    _sopen_s(&descriptor, path.c_str(), flags | _O_BINARY | _O_NOINHERIT, sharing, _S_IREAD | _S_IWRITE);
+    return descriptor;
+}
+
+int openForWriting(const std::string& path) { return openShared(path, _O_RDWR | _O_CREAT, _SH_DENYRW); }
+int openForReading(const std::string& path) { return openShared(path, _O_RDONLY, _SH_DENYNO); }
+bool holdExclusively(int) { return true; } // the open itself denied sharing
+
+bool isRegularFile(int descriptor)
+{
+    struct _stat64 status {};
+    return _fstat64(descriptor, &status) == 0 && (status.st_mode & _S_IFMT) == _S_IFREG;
+}
+
+bool seekToStart(int descriptor) { return _lseeki64(descriptor, 0, SEEK_SET) == 0; }
+long long readSome(int descriptor, char* buffer, unsigned count) { return _read(descriptor, buffer, count); }
+long long writeSome(int descriptor, const char* bytes, unsigned count) { return _write(descriptor, bytes, count); }
+bool truncateToEmpty(int descriptor) { return _chsize_s(descriptor, 0) == 0; }
+void closeDescriptor(int descriptor) { _close(descriptor); }
+bool flushToDisk(int descriptor) { return _commit(descriptor) == 0; }
+
+} // namespace
+
+#else
+
+namespace {
+
+// Non-blocking so that opening a fifo does not wait for a writer, and never a
+// controlling terminal; what is not a regular file is closed again at once.
+constexpr int kOpenFlags = O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
+
+int openForWriting(const std::string& path) { return ::open(path.c_str(), O_RDWR | O_CREAT | kOpenFlags, 0666); }
+int openForReading(const std::string& path) { return ::open(path.c_str(), O_RDONLY | kOpenFlags); }
+bool holdExclusively(int descriptor) { return ::flock(descriptor, LOCK_EX | LOCK_NB) == 0; }
+
+bool isRegularFile(int descriptor)
+{
+    struct stat status {};
+    return ::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
+}
+
+bool seekToStart(int descriptor) { return ::lseek(descriptor, 0, SEEK_SET) == 0; }
+long long readSome(int descriptor, char* buffer, unsigned count) { return ::read(descriptor, buffer, count); }
+long long writeSome(int descriptor, const char* bytes, unsigned count) { return ::write(descriptor, bytes, count); }
+bool truncateToEmpty(int descriptor) { return ::ftruncate(descriptor, 0) == 0; }
+void closeDescriptor(int descriptor) { ::close(descriptor); }
+bool flushToDisk(int descriptor) { return ::fsync(descriptor) == 0; }
+
+} // namespace
+
+#endif
+
+namespace {
+
+// Larger pieces are fine for the C library, but the Windows one takes an
+// unsigned int count.
+constexpr unsigned kChunkBytes = 64 * 1024;
+
+unsigned chunkAt(std::size_t remaining)
+{
+    return remaining < kChunkBytes ? static_cast<unsigned>(remaining) : kChunkBytes;
+}
+
+// A descriptor of a regular file, or -1: anything else is closed again.
+int keptIfRegularFile(int descriptor)
+{
+    if (descriptor < 0 || isRegularFile(descriptor))
+        return descriptor;
+    closeDescriptor(descriptor);
+    return -1;
+}
+
+// Appends what is left of the file, giving up once content would pass maxBytes.
+bool readToEnd(int descriptor, std::size_t maxBytes, std::string& content)
+{
+    while (content.size() <= maxBytes) {
+        const std::size_t before = content.size();
+        const unsigned wanted = chunkAt(maxBytes + 1 - before);
+        content.resize(before + wanted);
+        const long long got = readSome(descriptor, content.data() + before, wanted);
+        content.resize(before + static_cast<std::size_t>(got > 0 ? got : 0));
+        if (got == 0)
+            return true;
+        if (got < 0 && errno != EINTR)
+            return false;
+    }
+    return false;
+}
+
+bool writeAll(int descriptor, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const long long written = writeSome(descriptor, bytes.data(), chunkAt(bytes.size()));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// Read and write, created when missing, never truncated, and held so that no
+// second open can share it, in this process or another, until it is closed.
+int openExclusive(const std::string& path)
+{
+    const int descriptor = keptIfRegularFile(openForWriting(path));
+    if (descriptor < 0 || holdExclusively(descriptor))
+        return descriptor;
+    closeDescriptor(descriptor);
+    return -1;
+}
+
+bool readFromStart(int descriptor, std::size_t maxBytes, std::string& content)
+{
+    content.clear();
+    return seekToStart(descriptor) && readToEnd(descriptor, maxBytes, content);
+}
+
+bool replaceFromStart(int descriptor, std::string_view bytes)
+{
+    return seekToStart(descriptor) && truncateToEmpty(descriptor) && writeAll(descriptor, bytes);
+}
+
+} // namespace
 
 ExclusiveFile::~ExclusiveFile()
 {
@@ -38,6 +181,17 @@ bool ExclusiveFile::replaceContent(std::string_view content)
 bool ExclusiveFile::flush()
 {
     return isOpen() && flushToDisk(descriptor_);
+}
+
+bool readWholeFile(const std::string& path, std::size_t maxBytes, std::string& content)
+{
+    content.clear();
+    const int descriptor = keptIfRegularFile(openForReading(path));
+    if (descriptor < 0)
+        return false;
+    const bool read = readToEnd(descriptor, maxBytes, content);
+    closeDescriptor(descriptor);
+    return read;
 }
 
 } // namespace orvex

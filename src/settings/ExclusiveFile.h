@@ -6,6 +6,10 @@
 
 namespace orvex {
 
+// Settings files on disk, alike on POSIX and Windows. Only regular files are
+// opened: a fifo would keep a reader waiting for good, and a device's content
+// never ends.
+
 // A regular file opened for reading and writing that no second open can
 // share, in this process or another, until it is closed. On Windows the open
 // itself denies sharing; elsewhere an exclusive flock() on the open descriptor
@@ -35,5 +39,11 @@ public:
 private:
     int descriptor_ = -1;
 };
+
+// The whole file at path when it holds at most maxBytes, read through a
+// descriptor opened for reading only: nothing is created, locked or written,
+// so a file the user may only read reads all the same. A longer file fails
+// after maxBytes + 1 bytes, whatever length it claims.
+bool readWholeFile(const std::string& path, std::size_t maxBytes, std::string& content);
 
 } // namespace orvex

@@ -1,7 +1,5 @@
 #include "settings/SettingsFile.h"
 
-#include "settings/FileDescriptor.h"
-#include "settings/NumberText.h"
 #include "settings/SettingsPaths.h"
 #include "settings/SettingsText.h"
 
@@ -65,13 +63,6 @@ int SettingsFile::findKey(const std::string& key) const
     return -1;
 }
 
-std::string SettingsFile::keyAt(int index) const
-{
-    if (index < 0 || static_cast<std::size_t>(index) >= lines_.size())
-        return {};
-    return std::string(keyOf(lines_[static_cast<std::size_t>(index)]));
-}
-
 std::string SettingsFile::getString(const std::string& key) const
 {
     const int index = findKey(key);
@@ -81,16 +72,6 @@ std::string SettingsFile::getString(const std::string& key) const
 std::int32_t SettingsFile::getInt(const std::string& key) const
 {
     return parseInt32(getString(key));
-}
-
-std::uint32_t SettingsFile::getUInt(const std::string& key) const
-{
-    return parseUInt32(getString(key));
-}
-
-double SettingsFile::getDouble(const std::string& key) const
-{
-    return parseDouble(getString(key));
 }
 
 void SettingsFile::setString(const std::string& key, const std::string& value)
@@ -106,23 +87,6 @@ void SettingsFile::setString(const std::string& key, const std::string& value)
 void SettingsFile::setInt(const std::string& key, std::int32_t value)
 {
     setString(key, std::to_string(value));
-}
-
-void SettingsFile::setUInt(const std::string& key, std::uint32_t value)
-{
-    setString(key, std::to_string(value));
-}
-
-void SettingsFile::setDouble(const std::string& key, double value)
-{
-    setString(key, formatDouble(value));
-}
-
-void SettingsFile::removeKey(const std::string& key)
-{
-    const int index = findKey(key);
-    if (index >= 0)
-        lines_.erase(lines_.begin() + index);
 }
 
 bool SettingsFile::save()

@@ -44,23 +44,16 @@ public:
 
     // Index of the first line whose key matches the trimmed key, or -1.
     int findKey(const std::string& key) const;
-    // The key of the line at index; empty when there is no such line.
-    std::string keyAt(int index) const;
     const std::vector<std::string>& lines() const { return lines_; }
 
     // A missing key reads as the empty string or 0.
     std::string getString(const std::string& key) const;
     std::int32_t getInt(const std::string& key) const;
-    std::uint32_t getUInt(const std::string& key) const;
-    double getDouble(const std::string& key) const;
 
     // Replaces the first line with that key in place, or appends one; the key
     // is written as given.
     void setString(const std::string& key, const std::string& value);
     void setInt(const std::string& key, std::int32_t value);
-    void setUInt(const std::string& key, std::uint32_t value);
-    void setDouble(const std::string& key, double value);
-    void removeKey(const std::string& key);
     void clear() { lines_.clear(); }
 
     // Each returns false, writing nothing, when the file is not open.

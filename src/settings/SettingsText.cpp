@@ -1,6 +1,7 @@
 #include "settings/SettingsText.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace orvex {
 
@@ -18,6 +19,15 @@ std::string readLine(std::string_view raw)
     return std::string(trimmed(trimmed(raw).substr(0, kMaxLineLength)));
 }
 
+// Anything above this behaves alike for 32-bit results, so accumulating stops
+// here instead of overflowing.
+constexpr std::int64_t kMagnitudeCap = std::int64_t{1} << 33;
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
 } // namespace
 
 bool isWhiteSpace(char c)
@@ -32,6 +42,20 @@ std::string_view trimmed(std::string_view text)
     while (!text.empty() && isWhiteSpace(text.back()))
         text.remove_suffix(1);
     return text;
+}
+
+std::int32_t parseInt32(std::string_view text)
+{
+    text = trimmed(text);
+    const bool negative = !text.empty() && text.front() == '-';
+    if (!text.empty() && (text.front() == '-' || text.front() == '+'))
+        text.remove_prefix(1);
+    std::int64_t magnitude = 0;
+    for (std::size_t at = 0; at < text.size() && isDigit(text[at]); ++at)
+        magnitude = std::min(magnitude * 10 + (text[at] - '0'), kMagnitudeCap);
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(negative ? -magnitude : magnitude,
+                                                              std::numeric_limits<std::int32_t>::min(),
+                                                              std::numeric_limits<std::int32_t>::max()));
 }
 
 std::string_view keyOf(std::string_view line)

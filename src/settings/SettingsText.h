@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,11 @@ inline constexpr std::size_t kMaxFileLength = 1024 * 1024;
 // Blank and the bytes 0x09 to 0x0D (tab, LF, vertical tab, form feed, CR).
 bool isWhiteSpace(char c);
 std::string_view trimmed(std::string_view text);
+
+// A value's leading number: white space, an optional sign, then decimal
+// digits up to the first other byte; 0 without digits. Out of range gives the
+// nearest limit. Read the same way whatever locale the process runs in.
+std::int32_t parseInt32(std::string_view text);
 
 // The trimmed text before the first "="; empty for a line without "=".
 std::string_view keyOf(std::string_view line);

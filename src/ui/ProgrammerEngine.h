@@ -5,7 +5,7 @@
 #include "engine/ProcedureExecutor.h"
 #include "engine/RequestMailbox.h"
 #include "engine/WorkerThread.h"
-#include "link/PortDeviceName.h"
+#include "link/SerialPort.h"
 #include "notify/WorkerNotifier.h"
 
 #include <cstdint>

@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <limits>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -72,30 +71,21 @@ void checkLinesAreReadForm(const SettingsFile& file)
     }
 }
 
-// Below the limits, where neither conversion saturates, the unsigned reading
-// is the signed one modulo 2^32.
-void checkNumbersAgree(const SettingsFile& file, const std::string& key)
-{
-    const std::int32_t signedValue = file.getInt(key);
-    if (signedValue != std::numeric_limits<std::int32_t>::min() && signedValue != std::numeric_limits<std::int32_t>::max())
-        check(file.getUInt(key) == static_cast<std::uint32_t>(signedValue));
-    (void)file.getDouble(key);
-}
-
 void exerciseGetters(const SettingsFile& file)
 {
     for (int index = 0; index < static_cast<int>(file.lines().size()); ++index) {
-        const std::string key = file.keyAt(index);
+        const std::string key(orvex::keyOf(file.lines()[static_cast<std::size_t>(index)]));
         const int found = file.findKey(key);
         check(found >= 0 && found <= index);
         check(file.getString(key) == std::string(orvex::valueOf(file.lines()[static_cast<std::size_t>(found)])));
-        checkNumbersAgree(file, key);
+        (void)file.getInt(key);
     }
 }
 
 void checkSettersRoundTrip(SettingsFile& file, const std::string& bytes)
 {
-    const std::string key = file.keyAt(0).empty() ? "fuzz" : file.keyAt(0);
+    const std::string firstKey(file.lines().empty() ? std::string_view{} : orvex::keyOf(file.lines().front()));
+    const std::string key = firstKey.empty() ? "fuzz" : firstKey;
     const auto number = static_cast<std::int32_t>(std::hash<std::string>{}(bytes));
     file.setInt(key, number);
     check(file.getInt(key) == number);
