@@ -1,6 +1,6 @@
 #include "image/HexDigits.h"
 #include "image/HexRecord.h"
-#include "HexTextWriter.h"
+#include "image/HexTextWriter.h"
 
 #include <gtest/gtest.h>
 

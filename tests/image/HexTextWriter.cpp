@@ -1,4 +1,4 @@
-#include "HexTextWriter.h"
+#include "image/HexTextWriter.h"
 
 #include <cstdio>
 

@@ -2,7 +2,7 @@
 
 #include "image/FirmwareImage.h"
 #include "image/HexRecord.h"
-#include "HexTextWriter.h"
+#include "image/HexTextWriter.h"
 #include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "ImageFileTest.h"
+#include "image/ImageFileTest.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,6 +1,6 @@
-#include "image/FileExtension.h"
+#include "image/FirmwareImage.h"
 #include "image/HexLineReader.h"
-#include "ImageFileTest.h"
+#include "image/ImageFileTest.h"
 #include "support/Timing.h"
 
 #include <algorithm>

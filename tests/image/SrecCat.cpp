@@ -1,4 +1,4 @@
-#include "SrecCat.h"
+#include "image/SrecCat.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "HexTextWriter.h"
+#include "image/HexTextWriter.h"
 
 #include <string>
 

@@ -1,5 +1,5 @@
-#include "ImageFileTest.h"
-#include "SrecCat.h"
+#include "image/ImageFileTest.h"
+#include "image/SrecCat.h"
 
 #include <algorithm>
 #include <random>

@@ -1,7 +1,7 @@
 #include "link/Crc8Maxim.h"
 #include "link/Frame.h"
 #include "link/FrameLink.h"
-#include "MemoryPort.h"
+#include "link/MemoryPort.h"
 #include "support/Timing.h"
 
 #include <gtest/gtest.h>

@@ -1,11 +1,11 @@
 #include "link/FrameLink.h"
 #include "link/OpenFailure.h"
-#include "link/PortDeviceName.h"
 #include "link/SerialPort.h"
-#include "TestPty.h"
-#include "settings/ChildProcess.h"
+#include "sim/PseudoTerminal.h"
+#include "support/ChildProcess.h"
 #include "support/ScratchDir.h"
 #include "support/Timing.h"
+#include "support/TtyClient.h"
 
 #include <gtest/gtest.h>
 
@@ -25,6 +25,7 @@ using Bytes = std::vector<std::uint8_t>;
 using test::Clock;
 using test::millisecondsSince;
 using test::threadCpuSeconds;
+using std::chrono::milliseconds;
 
 namespace {
 
@@ -54,7 +55,9 @@ TEST(PortDeviceName, ConfiguredDeviceWinsOverTheDefault)
 
 class SerialPortOverPty : public ::testing::Test {
 protected:
-    test::TestPty pty;
+    sim::PseudoTerminal pty;
+    // The far end of the line, where the unit would be.
+    test::TtyClient unitEnd{pty.master()};
     SerialPort port;
 
     void openPort() { ASSERT_TRUE(port.openDevice(pty.slavePath(), kBaud)); }
@@ -65,7 +68,7 @@ TEST_F(SerialPortOverPty, OpeningAnOpenPortKeepsItAsItIs)
     openPort();
     EXPECT_TRUE(port.openDevice(pty.slavePath(), 9600));
     EXPECT_TRUE(port.isOpen());
-    pty.write({1, 2, 3});
+    unitEnd.send(Bytes{1, 2, 3});
     EXPECT_EQ(waitUntilQueued(port, 3), 3);
 }
 
@@ -90,9 +93,9 @@ TEST_F(SerialPortOverPty, SendWritesEveryByteAndNothingForZero)
     const Bytes frame{0xAA, 0x55, 0x00, 0x00, 0x4E};
     EXPECT_EQ(port.send(nullptr, 0), 0);
     EXPECT_EQ(port.send(frame.data(), -1), 0);
-    EXPECT_TRUE(pty.readAll(50).empty());
+    EXPECT_TRUE(unitEnd.receive(1, milliseconds(50)).empty());
     EXPECT_EQ(port.send(frame.data(), 5), 5);
-    EXPECT_EQ(pty.readAll(100), frame);
+    EXPECT_EQ(unitEnd.receive(frame.size() + 1, milliseconds(100)), frame);
 }
 
 TEST_F(SerialPortOverPty, ReadTakesAtMostMaxAndLeavesTheRest)
@@ -100,7 +103,7 @@ TEST_F(SerialPortOverPty, ReadTakesAtMostMaxAndLeavesTheRest)
     openPort();
     std::uint8_t buffer[8]{};
     EXPECT_EQ(port.read(buffer, 8), 0) << "nothing waiting";
-    pty.write({10, 11, 12, 13, 14});
+    unitEnd.send(Bytes{10, 11, 12, 13, 14});
     ASSERT_EQ(waitUntilQueued(port, 5), 5);
     EXPECT_EQ(port.read(buffer, 2), 2);
     EXPECT_EQ(buffer[0], 10);
@@ -157,10 +160,12 @@ TEST_F(SerialPortOverPty, DrainEndsWhileTheLineNeverFallsSilent)
 {
     openPort();
     std::atomic<bool> streaming = true;
+    // Once the drain stops reading, the line fills up; the writer must still
+    // see the flag, so it never waits on the line for long.
     std::thread chatter([&] {
         const Bytes burst(256, 0x5A);
         while (streaming)
-            pty.write(burst);
+            unitEnd.sendWithin(burst, milliseconds(10));
     });
     waitUntilQueued(port, 1);
     FrameLink link(port);
@@ -168,7 +173,6 @@ TEST_F(SerialPortOverPty, DrainEndsWhileTheLineNeverFallsSilent)
     link.drainInput();
     const auto drainMs = millisecondsSince(start);
     streaming = false;
-    pty.readAll(0);
     chatter.join();
     EXPECT_LT(drainMs, 1000);
 }
@@ -231,7 +235,7 @@ TEST(SerialPortOpen, FolderAndUnreadableFileAreNoSerialPortsEither)
 
 TEST(SerialPortOpen, ReasonIsForgottenOnceAnOpenSucceeds)
 {
-    test::TestPty pty;
+    sim::PseudoTerminal pty;
     SerialPort port;
     EXPECT_FALSE(port.openDevice("/nonexistent/orvex-tty", kBaud));
     ASSERT_TRUE(port.openDevice(pty.slavePath(), kBaud));
@@ -240,7 +244,7 @@ TEST(SerialPortOpen, ReasonIsForgottenOnceAnOpenSucceeds)
 
 TEST(SerialPortOpen, PortHeldByAnotherProgramIsBusy)
 {
-    test::TestPty pty;
+    sim::PseudoTerminal pty;
     SerialPort holder;
     ASSERT_TRUE(holder.openDevice(pty.slavePath(), kBaud));
     SerialPort second;
@@ -252,7 +256,7 @@ TEST(SerialPortOpen, UserOutsideTheDeviceGroupIsToldWhichGroupToJoin)
 {
     if (geteuid() != 0)
         GTEST_SKIP() << "needs root, to open the port as another user";
-    test::TestPty pty;
+    sim::PseudoTerminal pty;
     const std::string path = pty.slavePath();
     ASSERT_EQ(chmod(path.c_str(), 0660), 0);
     struct stat status {};

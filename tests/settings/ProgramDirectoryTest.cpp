@@ -1,4 +1,4 @@
-#include "ChildProcess.h"
+#include "support/ChildProcess.h"
 #include "settings/ProcedureSettings.h"
 #include "settings/ProgramDirectory.h"
 #include "settings/RecentFiles.h"

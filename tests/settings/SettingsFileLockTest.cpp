@@ -1,4 +1,4 @@
-#include "ChildProcess.h"
+#include "support/ChildProcess.h"
 #include "settings/SettingsFile.h"
 #include "support/ScratchDir.h"
 

@@ -1,11 +1,10 @@
-#include "ChildProcess.h"
+#include "support/ChildProcess.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsText.h"
 #include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <sys/stat.h>
@@ -62,7 +61,6 @@ TEST_F(SettingsFileTest, KeysIgnoreSurroundingBlanksAndLetterCaseButValuesKeepLe
     openWith(file, " \tBaud Rate = 115200 \t\r\n");
     EXPECT_EQ(file.lines(), Lines({"Baud Rate = 115200"}));
     EXPECT_EQ(file.findKey("  baud RATE\t"), 0);
-    EXPECT_EQ(file.keyAt(0), "Baud Rate");
     EXPECT_EQ(file.getString("BAUD RATE"), " 115200");
     EXPECT_EQ(file.getInt("baud rate"), 115200);
     EXPECT_EQ(file.findKey("BaudRate"), -1);
@@ -82,7 +80,6 @@ TEST_F(SettingsFileTest, LineWithoutEqualsHasTheEmptyKeyAndIsWrittenBackTrimmed)
     openWith(file, "  just a note \nkey=1\n");
     EXPECT_EQ(file.findKey("just a note"), -1);
     EXPECT_EQ(file.findKey(""), 0);
-    EXPECT_EQ(file.keyAt(0), "");
     EXPECT_EQ(file.getString("key"), "1");
     EXPECT_EQ(savedBytes(file), "just a note\n\rkey=1\n\r");
 }
@@ -94,9 +91,7 @@ TEST_F(SettingsFileTest, RepeatedKeyActsOnTheFirstLineOnly)
     EXPECT_EQ(file.getInt("k"), 1);
     file.setString("K", "9");
     EXPECT_EQ(file.lines(), Lines({"K=9", "k=2", "k=3"}));
-    file.removeKey("k");
-    EXPECT_EQ(file.getInt("k"), 2);
-    EXPECT_EQ(savedBytes(file), "k=2\n\rk=3\n\r");
+    EXPECT_EQ(file.getInt("k"), 9);
 }
 
 TEST_F(SettingsFileTest, LineEndsOfEitherOrderLoadTheSameLinesAndAreWrittenLfCr)
@@ -129,33 +124,18 @@ TEST_F(SettingsFileTest, NewKeyIsAppendedAfterTheTrailingEmptyEntryAndSavedLast)
     EXPECT_EQ(savedBytes(file), "a=1\n\rb= two\n\r");
 }
 
-TEST_F(SettingsFileTest, KeyAtOutsideTheListIsEmpty)
-{
-    SettingsFile file;
-    openWith(file, "a=1\n");
-    EXPECT_EQ(file.keyAt(0), "a");
-    EXPECT_EQ(file.keyAt(1), "");
-    EXPECT_EQ(file.keyAt(-1), "");
-}
-
 TEST_F(SettingsFileTest, NumbersAreWrittenInCFormats)
 {
     SettingsFile file;
     ASSERT_TRUE(file.open(path));
     file.setInt("int", -42);
-    file.setUInt("uint", 4294967295u);
-    file.setDouble("double", 2.5);
-    file.setDouble("negative", -0.0000004);
-    file.setDouble("large", 1e20);
-    EXPECT_EQ(savedBytes(file),
-              "int=-42\n\ruint=4294967295\n\rdouble=2.500000\n\rnegative=-0.000000\n\rlarge=100000000000000000000.000000\n\r");
+    EXPECT_EQ(savedBytes(file), "int=-42\n\r");
 }
 
 TEST_F(SettingsFileTest, NumericGettersReadTheLeadingNumberOfAValue)
 {
     SettingsFile file;
-    openWith(file, "mixed=12abc\nwords=abc\nspaced= \t-7\nplus=+5\nhuge=99999999999\nminushuge=-99999999999\n"
-                   "minus=-5\nsigned=-2.5e3x\nfraction=.5\ninfinite=inf\nhex=0x10\ndot=.\nbig=1e999\n");
+    openWith(file, "mixed=12abc\nwords=abc\nspaced= \t-7\nplus=+5\nhuge=99999999999\nminushuge=-99999999999\n");
     EXPECT_EQ(file.getInt("mixed"), 12);
     EXPECT_EQ(file.getInt("words"), 0);
     EXPECT_EQ(file.getInt("missing"), 0);
@@ -163,19 +143,6 @@ TEST_F(SettingsFileTest, NumericGettersReadTheLeadingNumberOfAValue)
     EXPECT_EQ(file.getInt("plus"), 5);
     EXPECT_EQ(file.getInt("huge"), 2147483647);
     EXPECT_EQ(file.getInt("minushuge"), -2147483647 - 1);
-
-    EXPECT_EQ(file.getUInt("minus"), 4294967291u);
-    EXPECT_EQ(file.getUInt("huge"), 4294967295u);
-    EXPECT_EQ(file.getUInt("minushuge"), 4294967295u);
-    EXPECT_EQ(file.getUInt("words"), 0u);
-
-    EXPECT_EQ(file.getDouble("signed"), -2500.0);
-    EXPECT_EQ(file.getDouble("fraction"), 0.5);
-    EXPECT_EQ(file.getDouble("spaced"), -7.0);
-    EXPECT_EQ(file.getDouble("infinite"), 0.0);
-    EXPECT_EQ(file.getDouble("hex"), 0.0);
-    EXPECT_EQ(file.getDouble("dot"), 0.0);
-    EXPECT_TRUE(std::isinf(file.getDouble("big")));
 }
 
 TEST_F(SettingsFileTest, LongLineIsCutAndTheNextLineIsUntouched)
@@ -215,8 +182,7 @@ TEST_F(SettingsFileTest, HandWrittenFileChangesOnlyInTheLinesTouched)
     openWith(file, " Alpha = one \r\n\r\nbeta=2=3\r\n\tnote\r\nALPHA=second\r\ncount = 3\r\n");
     file.setInt("alpha", 5);
     file.setString("gamma", "new");
-    file.removeKey("COUNT");
-    EXPECT_EQ(savedBytes(file), "alpha=5\n\rbeta=2=3\n\rnote\n\rALPHA=second\n\rgamma=new\n\r");
+    EXPECT_EQ(savedBytes(file), "alpha=5\n\rbeta=2=3\n\rnote\n\rALPHA=second\n\rcount = 3\n\rgamma=new\n\r");
 }
 
 TEST_F(SettingsFileTest, FailedOpenReportsKeepsTheLinesAndWritesNothing)

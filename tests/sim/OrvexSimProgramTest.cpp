@@ -1,10 +1,12 @@
-#include "ChildProgram.h"
+#include "sim/UnitTestSupport.h"
 #include "support/ScratchDir.h"
-#include "TtyClient.h"
-#include "UnitTestSupport.h"
 
-#include <csignal>
+#include <QProcess>
+
+#include <signal.h>
 #include <filesystem>
+#include <optional>
+#include <string>
 
 namespace orvex::sim::test {
 namespace {
@@ -15,6 +17,52 @@ using std::chrono::milliseconds;
 
 constexpr milliseconds kStartTimeout{5000};
 constexpr milliseconds kExitTimeout{5000};
+
+// orvex-sim run with these arguments, its output on pipes; killed if it is
+// still running at the end.
+class SimProgram {
+public:
+    explicit SimProgram(const std::vector<std::string>& arguments)
+    {
+        QStringList list;
+        for (const std::string& argument : arguments)
+            list << QString::fromStdString(argument);
+        process_.start(ORVEX_SIM_PATH, list);
+    }
+    ~SimProgram()
+    {
+        process_.kill();
+        process_.waitForFinished();
+    }
+    SimProgram(const SimProgram&) = delete;
+    SimProgram& operator=(const SimProgram&) = delete;
+
+    bool started() { return process_.waitForStarted(); }
+    // The next line of standard output without its newline; nothing on time-out or end.
+    std::optional<std::string> readLine(milliseconds timeout)
+    {
+        const auto deadline = TtyClient::Clock::now() + timeout;
+        while (!process_.canReadLine()) {
+            const auto left = std::chrono::ceil<milliseconds>(deadline - TtyClient::Clock::now()).count();
+            if (left <= 0 || !process_.waitForReadyRead(static_cast<int>(left)))
+                return std::nullopt;
+        }
+        return process_.readLine().chopped(1).toStdString();
+    }
+    void sendSignal(int signal) { ::kill(static_cast<pid_t>(process_.processId()), signal); }
+    // The exit status; nothing when the program did not exit by itself in time.
+    std::optional<int> waitForExit(milliseconds timeout)
+    {
+        if (!process_.waitForFinished(static_cast<int>(timeout.count())) || process_.exitStatus() != QProcess::NormalExit)
+            return std::nullopt;
+        return process_.exitCode();
+    }
+    // Everything written to standard error, once the program has ended.
+    std::string standardError() { return process_.readAllStandardError().toStdString(); }
+
+private:
+    QProcess process_;
+};
 
 class OrvexSimProgramTest : public testing::Test {
 protected:
@@ -38,8 +86,8 @@ TEST_F(OrvexSimProgramTest, ServesThroughItsLinkAndKeepsTheFlashAcrossRuns)
     const auto statsFile = pathOf("timing.txt");
     fs::create_symlink("/nonexistent/stale-tty", link);
     writeFile(flashFile, std::vector<std::uint8_t>(100, 0x0F));
-    ChildProgram sim(ORVEX_SIM_PATH, {"--link", link.string(), "--flash", flashFile.string(), "--version-chars",
-                                      "9AB", "--refuse", "power-on:1=0x42", "--stats", statsFile.string()});
+    SimProgram sim({"--link", link.string(), "--flash", flashFile.string(), "--version-chars", "9AB", "--refuse",
+                    "power-on:1=0x42", "--stats", statsFile.string()});
     ASSERT_TRUE(sim.started());
 
     const auto ttyPath = sim.readLine(kStartTimeout);
@@ -73,7 +121,7 @@ TEST_F(OrvexSimProgramTest, StopsCleanlyOnSigintAndCreatesAMissingFlashFile)
 {
     const auto link = pathOf("unit");
     const auto flashFile = pathOf("new-flash.bin");
-    ChildProgram sim(ORVEX_SIM_PATH, {"--link", link.string(), "--flash", flashFile.string()});
+    SimProgram sim({"--link", link.string(), "--flash", flashFile.string()});
     ASSERT_TRUE(sim.readLine(kStartTimeout).has_value());
 
     sim.sendSignal(SIGINT);
@@ -85,7 +133,7 @@ TEST_F(OrvexSimProgramTest, StopsCleanlyOnSigintAndCreatesAMissingFlashFile)
 
 TEST_F(OrvexSimProgramTest, ExitsWithStatus2AndAMessageForABadOption)
 {
-    ChildProgram sim(ORVEX_SIM_PATH, {"--refuse", "nonsense"});
+    SimProgram sim({"--refuse", "nonsense"});
 
     EXPECT_EQ(sim.waitForExit(kExitTimeout), 2);
     EXPECT_NE(sim.standardError().find("nonsense"), std::string::npos);
@@ -97,7 +145,7 @@ TEST_F(OrvexSimProgramTest, RefusesAFlashFileLargerThanTheFlashAndLeavesItAlone)
     const auto flashFile = pathOf("big.bin");
     const std::vector<std::uint8_t> big(SimulatedUnit::kFlashSize + 1, 0x11);
     writeFile(flashFile, big);
-    ChildProgram sim(ORVEX_SIM_PATH, {"--flash", flashFile.string()});
+    SimProgram sim({"--flash", flashFile.string()});
 
     EXPECT_EQ(sim.waitForExit(kExitTimeout), 1);
     EXPECT_NE(sim.standardError().find("big.bin"), std::string::npos);
@@ -106,7 +154,7 @@ TEST_F(OrvexSimProgramTest, RefusesAFlashFileLargerThanTheFlashAndLeavesItAlone)
 
 TEST_F(OrvexSimProgramTest, RefusesAFlashFileThatIsNotARegularFileWithoutReadingIt)
 {
-    ChildProgram sim(ORVEX_SIM_PATH, {"--flash", "/dev/zero"});
+    SimProgram sim({"--flash", "/dev/zero"});
 
     EXPECT_EQ(sim.waitForExit(kExitTimeout), 1);
     EXPECT_NE(sim.standardError().find("/dev/zero is not a regular file"), std::string::npos);
@@ -116,7 +164,7 @@ TEST_F(OrvexSimProgramTest, WillNotReplaceAFileThatIsNotASymlink)
 {
     const auto notALink = pathOf("settings.txt");
     writeFile(notALink, {'k', 'e', 'e', 'p'});
-    ChildProgram sim(ORVEX_SIM_PATH, {"--link", notALink.string()});
+    SimProgram sim({"--link", notALink.string()});
 
     EXPECT_EQ(sim.waitForExit(kExitTimeout), 1);
     EXPECT_EQ(readFile(notALink), (std::vector<std::uint8_t>{'k', 'e', 'e', 'p'}));

@@ -1,6 +1,5 @@
 #include "sim/PtyUnitServer.h"
-#include "TtyClient.h"
-#include "UnitTestSupport.h"
+#include "sim/UnitTestSupport.h"
 
 #include <algorithm>
 #include <iostream>

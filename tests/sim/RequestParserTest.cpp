@@ -1,5 +1,5 @@
 #include "sim/RequestParser.h"
-#include "WireFrames.h"
+#include "sim/UnitTestSupport.h"
 
 #include <gtest/gtest.h>
 

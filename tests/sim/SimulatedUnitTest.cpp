@@ -1,4 +1,4 @@
-#include "UnitTestSupport.h"
+#include "sim/UnitTestSupport.h"
 
 #include <algorithm>
 
@@ -6,7 +6,7 @@ namespace orvex::sim::test {
 namespace {
 
 using Cmd = CommandCode;
-constexpr std::uint8_t kErased = 0xFF;
+constexpr std::uint8_t kErased = FlashMemory::kErased;
 
 TEST(SimulatedUnitTest, AnswersVersionWithItsThreeCharactersEvenWithPowerOff)
 {

@@ -1,4 +1,4 @@
-#include "UnitTestSupport.h"
+#include "sim/UnitTestSupport.h"
 
 namespace orvex::sim::test {
 namespace {

@@ -1,11 +1,15 @@
 #pragma once
 
 #include "sim/SimulatedUnit.h"
-#include "WireFrames.h"
+#include "support/TtyClient.h"
+#include "support/WireFrames.h"
 
 #include <gtest/gtest.h>
 
 namespace orvex::sim::test {
+
+// The line and frame helpers shared with the other pty tests.
+using namespace orvex::test;
 
 inline std::uint8_t statusByte(UnitStatus status)
 {

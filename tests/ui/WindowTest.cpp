@@ -7,8 +7,8 @@
 #include "ui/MainDialog.h"
 #include "ui/RecentFilesCombo.h"
 #include "ui/StepToggle.h"
-#include "ScriptedDialogs.h"
-#include "WaitFor.h"
+#include "ui/ScriptedDialogs.h"
+#include "ui/WaitFor.h"
 
 #include <QAction>
 #include <QApplication>

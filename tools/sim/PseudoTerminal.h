@@ -15,6 +15,8 @@ public:
     PseudoTerminal();
 
     int master() const { return master_.get(); }
+    // The slave side then sees a device that has vanished.
+    void closeMaster() { master_.reset(); }
     const std::string& slavePath() const { return slavePath_; }
 
 private:

@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-namespace orvex::sim::test {
+namespace orvex::test {
 
 // A reply as the PC would see it on the line.
 struct WireReply {
@@ -31,4 +31,4 @@ std::vector<std::uint8_t> readBlock(std::uint32_t address);
 // count bytes that differ from block to block and from 0xFF.
 std::vector<std::uint8_t> samplePattern(std::size_t count, std::uint8_t seed);
 
-} // namespace orvex::sim::test
+} // namespace orvex::test

@@ -1,14 +1,16 @@
 #pragma once
 
-#include "WireFrames.h"
+#include "support/WireFrames.h"
 
 #include <chrono>
 #include <string>
 
-namespace orvex::sim::test {
+namespace orvex::test {
 
-// The PC's end of the line in its plainest form: a tty opened with POSIX
-// calls, so that the pty tests depend on no serial code of the program.
+// One end of a serial line in its plainest form, POSIX calls on a
+// non-blocking descriptor, so that the pty tests depend on no serial code of
+// the program: the PC's end, a tty opened by path, or the unit's end, the
+// master of a sim::PseudoTerminal.
 class TtyClient {
 public:
     using Clock = std::chrono::steady_clock;
@@ -17,6 +19,8 @@ public:
     // Opens path and puts it in raw mode unless told to keep the settings the
     // tty already has.
     explicit TtyClient(const std::string& path, bool makeRaw = true);
+    // Speaks through a non-blocking descriptor that stays its owner's to close.
+    explicit TtyClient(int borrowedDescriptor) : fd_(borrowedDescriptor), owned_(false) {}
     ~TtyClient();
     TtyClient(const TtyClient&) = delete;
     TtyClient& operator=(const TtyClient&) = delete;
@@ -24,7 +28,11 @@ public:
     bool isOpen() const { return fd_ >= 0; }
     void close();
 
+    // Throws when the line does not take every byte within kReplyTimeout.
     void send(std::span<const std::uint8_t> bytes);
+    // As much of bytes as the line takes within timeout, however full it is;
+    // the number of bytes it took.
+    std::size_t sendWithin(std::span<const std::uint8_t> bytes, std::chrono::milliseconds timeout);
     void sendRequest(CommandCode command, std::span<const std::uint8_t> payload = {});
     // Bytes that arrive within timeout, stopping early once count are in.
     std::vector<std::uint8_t> receive(std::size_t count, std::chrono::milliseconds timeout);
@@ -37,12 +45,13 @@ public:
     Clock::time_point lastByteTime() const { return lastByteTime_; }
 
 private:
-    bool waitReadable(Clock::time_point deadline) const;
+    bool waitFor(short events, Clock::time_point deadline) const;
     void readInto(std::vector<std::uint8_t>& bytes, std::size_t max);
 
     int fd_ = -1;
+    bool owned_ = true;
     Clock::time_point firstByteTime_{};
     Clock::time_point lastByteTime_{};
 };
 
-} // namespace orvex::sim::test
+} // namespace orvex::test

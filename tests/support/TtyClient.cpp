@@ -1,13 +1,15 @@
-#include "TtyClient.h"
+#include "support/TtyClient.h"
 
 #include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <stdexcept>
 
-namespace orvex::sim::test {
+namespace orvex::test {
 
 TtyClient::TtyClient(const std::string& path, bool makeRaw)
     : fd_(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC))
@@ -27,19 +29,28 @@ TtyClient::~TtyClient()
 
 void TtyClient::close()
 {
-    if (fd_ >= 0)
+    if (fd_ >= 0 && owned_)
         ::close(fd_);
     fd_ = -1;
 }
 
 void TtyClient::send(std::span<const std::uint8_t> bytes)
 {
-    while (!bytes.empty()) {
-        const auto written = ::write(fd_, bytes.data(), bytes.size());
-        if (written <= 0)
-            throw std::runtime_error("write to the tty failed");
-        bytes = bytes.subspan(static_cast<std::size_t>(written));
+    if (sendWithin(bytes, kReplyTimeout) != bytes.size())
+        throw std::runtime_error("write to the tty failed");
+}
+
+std::size_t TtyClient::sendWithin(std::span<const std::uint8_t> bytes, std::chrono::milliseconds timeout)
+{
+    const auto deadline = Clock::now() + timeout;
+    std::size_t sent = 0;
+    while (sent < bytes.size() && waitFor(POLLOUT, deadline)) {
+        const auto written = ::write(fd_, bytes.data() + sent, bytes.size() - sent);
+        if (written < 0 && errno != EAGAIN && errno != EINTR)
+            break;
+        sent += static_cast<std::size_t>(std::max<ssize_t>(written, 0));
     }
+    return sent;
 }
 
 void TtyClient::sendRequest(CommandCode command, std::span<const std::uint8_t> payload)
@@ -51,7 +62,7 @@ std::vector<std::uint8_t> TtyClient::receive(std::size_t count, std::chrono::mil
 {
     const auto deadline = Clock::now() + timeout;
     std::vector<std::uint8_t> bytes;
-    while (bytes.size() < count && waitReadable(deadline))
+    while (bytes.size() < count && waitFor(POLLIN, deadline))
         readInto(bytes, count - bytes.size());
     return bytes;
 }
@@ -61,7 +72,7 @@ std::optional<WireReply> TtyClient::receiveReply(std::chrono::milliseconds timeo
     // One byte at a time, so that nothing after the frame is taken from the line.
     const auto deadline = Clock::now() + timeout;
     std::vector<std::uint8_t> bytes;
-    while (waitReadable(deadline)) {
+    while (waitFor(POLLIN, deadline)) {
         readInto(bytes, 1);
         if (auto reply = decodeReply(bytes))
             return reply;
@@ -75,13 +86,13 @@ std::optional<WireReply> TtyClient::exchange(CommandCode command, std::span<cons
     return receiveReply();
 }
 
-bool TtyClient::waitReadable(Clock::time_point deadline) const
+bool TtyClient::waitFor(short events, Clock::time_point deadline) const
 {
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
     if (left.count() <= 0)
         return false;
-    pollfd fd{fd_, POLLIN, 0};
-    return ::poll(&fd, 1, static_cast<int>(left.count())) > 0 && (fd.revents & POLLIN) != 0;
+    pollfd fd{fd_, events, 0};
+    return ::poll(&fd, 1, static_cast<int>(left.count())) > 0 && (fd.revents & events) != 0;
 }
 
 void TtyClient::readInto(std::vector<std::uint8_t>& bytes, std::size_t max)
@@ -97,4 +108,4 @@ void TtyClient::readInto(std::vector<std::uint8_t>& bytes, std::size_t max)
     }
 }
 
-} // namespace orvex::sim::test
+} // namespace orvex::test

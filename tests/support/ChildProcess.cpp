@@ -1,4 +1,4 @@
-#include "ChildProcess.h"
+#include "support/ChildProcess.h"
 
 #include <sys/wait.h>
 #include <unistd.h>

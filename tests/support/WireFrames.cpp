@@ -1,10 +1,10 @@
-#include "WireFrames.h"
+#include "support/WireFrames.h"
 
 #include "link/Crc8Maxim.h"
 
 #include <algorithm>
 
-namespace orvex::sim::test {
+namespace orvex::test {
 
 std::vector<std::uint8_t> encodeRequest(CommandCode command, std::span<const std::uint8_t> payload)
 {
@@ -77,4 +77,4 @@ std::vector<std::uint8_t> samplePattern(std::size_t count, std::uint8_t seed)
     return bytes;
 }
 
-} // namespace orvex::sim::test
+} // namespace orvex::test
