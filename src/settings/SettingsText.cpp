@@ -9,7 +9,12 @@ namespace {
 
 constexpr std::string_view kLineEnd = "\n\r";
 
-char lowerAscii(char c)
+bool isWhiteSpace(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+char toLowerAscii(char c)
 {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
@@ -29,11 +34,6 @@ bool isDigit(char c)
 }
 
 } // namespace
-
-bool isWhiteSpace(char c)
-{
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
 
 std::string_view trimmed(std::string_view text)
 {
@@ -72,7 +72,7 @@ std::string_view valueOf(std::string_view line)
 
 bool sameKey(std::string_view a, std::string_view b)
 {
-    return std::ranges::equal(a, b, [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
+    return std::ranges::equal(a, b, [](char x, char y) { return toLowerAscii(x) == toLowerAscii(y); });
 }
 
 std::vector<std::string> splitLines(std::string_view content)

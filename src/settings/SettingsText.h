@@ -22,8 +22,8 @@ inline constexpr std::size_t kMaxLineLength = 999;
 // size is not one, and reading a huge or sparse file whole would exhaust memory.
 inline constexpr std::size_t kMaxFileLength = 1024 * 1024;
 
-// Blank and the bytes 0x09 to 0x0D (tab, LF, vertical tab, form feed, CR).
-bool isWhiteSpace(char c);
+// Without the blanks and the bytes 0x09 to 0x0D (tab, LF, vertical tab, form
+// feed, CR) at either end.
 std::string_view trimmed(std::string_view text);
 
 // A value's leading number: white space, an optional sign, then decimal
