@@ -62,7 +62,7 @@ public:
     OrvexCommandLine()
     {
         parser_.setApplicationDescription(
-            "Drives the Orvex programmer unit: erase, blank check, program, verify and read the flash of the "
+            "Drives the Orvex programmer unit: erase, blank test, program, verify and read the flash of the "
             "SDA5555FL. Steps run in a fixed order, whatever the order of the options; the run stops at the "
             "first failing step.\n\nExit status: 0 success, 1 the procedure failed, 2 usage error or a refused "
             "firmware file (nothing was sent), 3 the read-back file cannot be or was not written, 4 the serial "
