@@ -61,7 +61,7 @@ int ProgrammerDevice::sendImage(const ImageTransfer& transfer)
 // then decides. Only an explicit refusal does.
 bool ProgrammerDevice::initRefused(CommandCode initCommand, std::string& lineText)
 {
-    if (exchangeEmpty(initCommand) && rx_.status() != 0) {
+    if (exchangeWithoutPayload(initCommand) && rx_.status() != 0) {
         lineText += DeviceTexts::kInitError;
         return true;
     }
@@ -97,7 +97,7 @@ bool ProgrammerDevice::sendImageBlocks(const ImageTransfer& transfer, std::strin
 
 bool ProgrammerDevice::finishTransfer(CommandCode endCommand, std::string& lineText)
 {
-    if (!exchangeEmpty(endCommand)) {
+    if (!exchangeWithoutPayload(endCommand)) {
         lineText += DeviceTexts::kTransferCommunicationError;
         return false;
     }

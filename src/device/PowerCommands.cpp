@@ -7,7 +7,7 @@ namespace orvex {
 int ProgrammerDevice::queryVersion()
 {
     // No refresh here: the next one of the run shows the line.
-    if (!exchangeEmpty(CommandCode::CmdGetVersion)) {
+    if (!exchangeWithoutPayload(CommandCode::CmdGetVersion)) {
         notifier_.texts().setStepLine(ProcedureStep::Detect, DeviceTexts::kConnectionError);
         return 0;
     }
@@ -29,7 +29,7 @@ int ProgrammerDevice::powerOff()
 int ProgrammerDevice::switchPower(CommandCode command, const char* refusalText)
 {
     const char* failureText = nullptr;
-    if (!exchangeEmpty(command))
+    if (!exchangeWithoutPayload(command))
         failureText = DeviceTexts::kCommunicationError;
     else if (rx_.status() != 0)
         failureText = refusalText;

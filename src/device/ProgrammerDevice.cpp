@@ -22,7 +22,7 @@ void ProgrammerDevice::drainInput()
     link_.drainInput();
 }
 
-bool ProgrammerDevice::exchangeEmpty(CommandCode command)
+bool ProgrammerDevice::exchangeWithoutPayload(CommandCode command)
 {
     tx_.setCommand(command);
     tx_.setLength(0);

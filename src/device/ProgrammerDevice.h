@@ -54,7 +54,7 @@ private:
     struct ImageTransfer;
 
     // One request without payload and its reply.
-    bool exchangeEmpty(CommandCode command);
+    bool exchangeWithoutPayload(CommandCode command);
     int switchPower(CommandCode command, const char* refusalText);
     int runWholeFlashCommand(ProcedureStep step, const char* startText, CommandCode command, bool keepOutcomeInMainStatus);
     int sendImage(const ImageTransfer& transfer);

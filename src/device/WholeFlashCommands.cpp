@@ -23,7 +23,7 @@ int ProgrammerDevice::runWholeFlashCommand(ProcedureStep step, const char* start
     notifier_.postRefresh();
 
     int result = 0;
-    if (!exchangeEmpty(command)) {
+    if (!exchangeWithoutPayload(command)) {
         lineText = DeviceTexts::kNoConnection;
     } else if (rx_.status() != 0) {
         lineText += DeviceTexts::kError;

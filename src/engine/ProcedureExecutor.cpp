@@ -1,9 +1,11 @@
 #include "engine/ProcedureExecutor.h"
 
+#include "device/TextFormat.h"
 #include "engine/EngineTexts.h"
-#include "engine/ReadBackSaving.h"
+#include "engine/OutputFile.h"
 
 #include <array>
+#include <chrono>
 
 namespace orvex {
 
@@ -41,6 +43,30 @@ const SequenceStep* firstFailingStep(ProgrammerDevice& device, std::uint16_t ste
 }
 
 } // namespace
+
+std::uint32_t steadyMilliseconds()
+{
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+}
+
+std::string formatRunTime(std::uint32_t t0, std::uint32_t t1)
+{
+    const std::uint32_t elapsedMs = t1 - t0;
+    return formatText(EngineTexts::kRunSucceeded, static_cast<double>(elapsedMs) * 0.001);
+}
+
+int saveReadBackData(WorkerNotifier& notifier, std::span<const std::uint8_t> data)
+{
+    const auto path = notifier.chooseReadBackFile();
+    if (!path || path->empty())
+        return 0;
+    if (const auto failure = writeOutputFile(*path, data)) {
+        notifier.reportSaveFailure(*path, *failure);
+        return 0;
+    }
+    return 1;
+}
 
 ProcedureExecutor::ProcedureExecutor(ProgrammerDevice& device, WorkerNotifier& notifier, MillisecondClock clock)
     : device_(device), notifier_(notifier), clock_(std::move(clock))

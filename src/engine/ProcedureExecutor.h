@@ -1,14 +1,33 @@
 #pragma once
 
 #include "device/ProgrammerDevice.h"
-#include "engine/RunClock.h"
 #include "notify/WorkerNotifier.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <span>
 #include <string>
 
 namespace orvex {
+
+// A millisecond counter that wraps at 32 bits, like the system tick the run
+// time has always been measured with.
+using MillisecondClock = std::function<std::uint32_t()>;
+
+std::uint32_t steadyMilliseconds();
+
+// "PROGRAM OK. Czas: 12.345 s" for a run from t0 to t1; the unsigned
+// difference stays right across a wrap of the counter.
+std::string formatRunTime(std::uint32_t t0, std::uint32_t t1);
+
+// Asks the operator for a file and writes the bytes read back from the chip
+// into it, exactly as read: no header, no padding. An existing file is
+// replaced only once the new one is complete; a device or a fifo is written
+// in place, and "-" is standard output (see writeOutputFile). Returns 1 when
+// written, 0 when the operator cancelled or the write failed (the failure is
+// reported to the operator).
+int saveReadBackData(WorkerNotifier& notifier, std::span<const std::uint8_t> data);
 
 // The operations of a run, in their order.
 enum class RunStep { Detect, PowerOn, Erase, BlankTest, Program, Verify, Read, PowerOff };

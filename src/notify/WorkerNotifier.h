@@ -20,8 +20,6 @@ enum class LampState : std::uint8_t { Red = 1, Green = 2, Blue = 3 };
 // because the window thread never waits for the worker.
 class WorkerNotifier {
 public:
-    virtual ~WorkerNotifier() = default;
-
     WindowTexts& texts() { return texts_; }
     const WindowTexts& texts() const { return texts_; }
 
@@ -37,6 +35,10 @@ public:
     virtual std::optional<std::string> chooseReadBackFile() = 0;
     // Tells the operator that the read-back data could not be written.
     virtual void reportSaveFailure(const std::string& path, const std::string& reason) = 0;
+
+protected:
+    // Nobody deletes a notifier through this interface.
+    ~WorkerNotifier() = default;
 
 private:
     WindowTexts texts_;

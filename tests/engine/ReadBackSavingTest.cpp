@@ -1,4 +1,4 @@
-#include "engine/ReadBackSaving.h"
+#include "engine/ProcedureExecutor.h"
 #include "support/RecordingNotifier.h"
 #include "support/ScratchDir.h"
 
