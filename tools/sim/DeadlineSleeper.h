@@ -17,8 +17,9 @@ public:
     DeadlineSleeper();
 
     // How long before a deadline sleepUntilExactly stops sleeping and spins:
-    // more than the kernel usually takes to wake a timer's sleeper.
-    static constexpr std::chrono::microseconds kSpinLead{100};
+    // more than the kernel usually takes to wake a timer's sleeper, also on a
+    // busy machine, where 100 us left twice the lateness.
+    static constexpr std::chrono::microseconds kSpinLead{300};
 
     // False when stopped first.
     bool sleepUntil(Clock::time_point deadline);
