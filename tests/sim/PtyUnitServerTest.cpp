@@ -188,6 +188,11 @@ TEST(PtyUnitServerTest, CountsTheBytesAndRepliesOfItsExchangesAndTimesThePcBetwe
     ASSERT_EQ(tty.exchange(Cmd::CmdPowerOn)->status(), 0);                                       // 5, then 6
     ASSERT_EQ(tty.exchange(Cmd::CmdProgramInit)->status(), 0);                                   // 5, then 6
     ASSERT_EQ(tty.exchange(Cmd::CmdProgramBlock, dataBlock(0, samplePattern(64, 3)))->status(), 0); // 77, then 6
+    // The server notes a reply once its write has returned, which may be
+    // after the client has the bytes.
+    const auto noted = Clock::now() + milliseconds(1000);
+    while (server.timing().lateness().count() < 3 && Clock::now() < noted)
+        std::this_thread::sleep_for(milliseconds(1));
     const auto timing = server.timing();
 
     EXPECT_EQ(timing.lateness().count(), 3u);
