@@ -19,8 +19,8 @@ int comPortNumber(const std::string& port)
     std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     if (upper.size() != 4 || !upper.starts_with("COM"))
         return 0;
-    const int number = upper[3] - '0';
-    return number >= 1 && number <= kComPortCount ? number : 0;
+    const int portNumber = upper[3] - '0';
+    return portNumber >= 1 && portNumber <= kComPortCount ? portNumber : 0;
 }
 
 std::string orDash(const QString& text)
@@ -43,8 +43,8 @@ std::string latencyTimer(const QSerialPortInfo& info)
 
 std::string resolvePortDevice(const std::string& port, const PortDeviceMap& configured)
 {
-    const int number = comPortNumber(port);
-    return number != 0 ? portDeviceName(number, configured) : port;
+    const int portNumber = comPortNumber(port);
+    return portNumber != 0 ? portDeviceName(portNumber, configured) : port;
 }
 
 void listSerialPorts(std::FILE* out, const PortDeviceMap& configured)
@@ -60,9 +60,9 @@ void listSerialPorts(std::FILE* out, const PortDeviceMap& configured)
                      latencyTimer(info).c_str());
     }
     std::fprintf(out, "Port names:\n");
-    for (int number = 1; number <= kComPortCount; ++number) {
-        const bool fromConfig = configured.contains(number);
-        std::fprintf(out, "  COM%d = %s%s\n", number, portDeviceName(number, configured).c_str(),
+    for (int portNumber = 1; portNumber <= kComPortCount; ++portNumber) {
+        const bool fromConfig = configured.contains(portNumber);
+        std::fprintf(out, "  COM%d = %s%s\n", portNumber, portDeviceName(portNumber, configured).c_str(),
                      fromConfig ? " (config.cfg)" : "");
     }
 }

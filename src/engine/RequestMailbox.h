@@ -18,10 +18,10 @@ public:
     static constexpr std::int32_t kBaudRate = 115200;
 
     // Window side.
-    void setPortNumber(std::int32_t port) { portNumber_.store(port, std::memory_order_relaxed); }
-    void requestPortChange(std::int32_t port)
+    void setPortNumber(std::int32_t portNumber) { portNumber_.store(portNumber, std::memory_order_relaxed); }
+    void requestPortChange(std::int32_t portNumber)
     {
-        setPortNumber(port);
+        setPortNumber(portNumber);
         reopenPort_.store(1, std::memory_order_release);
     }
     void requestRun(std::uint16_t stepSet)

@@ -59,9 +59,9 @@ protected:
 
     void SetUp() override { portKeeper.port().setDeviceMap({{kMissingPort, "/nonexistent/orvex"}, {kUnitPort, server.devicePath()}}); }
 
-    void startOn(int port)
+    void startOn(int portNumber)
     {
-        mailbox.setPortNumber(port);
+        mailbox.setPortNumber(portNumber);
         worker.start();
     }
 
