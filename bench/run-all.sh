@@ -3,7 +3,8 @@
 # with OK or MISSED; exits 1 when a target is missed. Builds first.
 #
 # A full cycle is program + verify + read of 131072 bytes through orvex-cli
-# against orvex-sim at 115200 bps, about 46 s; the cycles behind a USB
+# against orvex-sim at 115200 bps, about 46 s, and again through the window
+# (offscreen unless QT_QPA_PLATFORM says otherwise); the cycles behind a USB
 # adapter's latency of 1 and 16 ms take about 52 s and 145 s more, and
 # --quick leaves them out. Needs GNU time and srecord's srec_cat.
 set -euo pipefail
@@ -111,6 +112,18 @@ info_row "PC turnaround seen by the unit, summed over the cycle (s)" "$cycle_tur
 row "line model's own lateness, share of the cycle (%)" "$cycle_model_loss" "<=" 0.2 "<= 0.2"
 row "orvex-cli processor time over the cycle (% of a core)" "$cycle_cli_cpu" "<=" 2 "<= 2"
 info_row "orvex-sim processor time over the cycle (% of a core)" "$cycle_sim_cpu"
+
+window_report=$work/window.txt
+QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$build/bench/window/bench_window_cycle" >"$window_report" 2>/dev/null ||
+  { cat "$window_report" >&2; exit 1; }
+window_value() {
+  awk -v key="$1" '{ for (i = 1; i < NF; i++) if ($i == key) { v = $(i + 1); sub(",", "", v); print v; exit } }' \
+    "$window_report"
+}
+window_ratio=$(window_value ratio)
+row "window cycle, its time / wire time, against orvex-cli's" \
+  "$(calc %.4f "$window_ratio / $cycle_ratio") ($window_ratio / $cycle_ratio)" "<=" 1.02 "<= 1.02"
+row "window's event loop, longest gap during the cycle (ms)" "$(window_value gap)" "<=" 50 "<= 50"
 
 if ! $quick; then
   for latency in 1 16; do

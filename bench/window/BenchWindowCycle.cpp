@@ -1,0 +1,109 @@
+// Programs, verifies and reads back a whole 131072-byte image through the
+// window, as the operator's Enter would, against the simulated unit at
+// 115200 bps, and prints how long the run took against the wire time of the
+// bytes it moved, and the longest the window's event loop went without
+// turning. Run it with QT_QPA_PLATFORM=offscreen where there is no display.
+
+#include "settings/ProgramDirectory.h"
+#include "sim/PtyUnitServer.h"
+#include "sim/SimulatedUnit.h"
+#include "support/ScratchDir.h"
+#include "ui/ControlBuilder.h"
+#include "ui/MainDialog.h"
+#include "ui/ScriptedDialogs.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <random>
+
+using namespace orvex;
+
+namespace {
+
+constexpr int kRate = 115200;
+constexpr int kBitsPerByte = 10;
+constexpr int kImageSize = 131072;
+constexpr int kEventLoopProbeMs = 5;
+constexpr qint64 kRunTimeoutMs = 300'000;
+
+std::string randomImage()
+{
+    std::mt19937 rng(11);
+    std::string bytes(kImageSize, '\0');
+    std::ranges::generate(bytes, [&rng] { return static_cast<char>(rng()); });
+    return bytes;
+}
+
+// Program, verify and read ticked, COM1 the simulated unit, the image the
+// newest recent file.
+void writeSettings(const test::ScratchDir& dir, const std::string& unitDevice, const std::string& imagePath)
+{
+    dir.write("config.cfg", "RELOAD=0\n\rDETECT=0\n\rERASE=0\n\rTEST FF=0\n\rPROGRAM=1\n\rVERIFY=1\n\rREAD=1\n\r"
+                            "COM1 DEVICE=" + unitDevice + "\n\r");
+    dir.write("Latest.cfg", "File 0=" + imagePath + "\n\r");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    sim::SimulatedUnit unit;
+    sim::PtyUnitServer server(unit, {kRate});
+    const test::ScratchDir dir;
+    setProgramDirectoryForTesting(dir.directory());
+    const std::string image = randomImage();
+    writeSettings(dir, server.devicePath(), dir.write("image.bin", image));
+    test::ScriptedDialogs dialogs;
+    dialogs.readBackAnswer = dir.pathOf("read.bin");
+
+    ui::MainDialog window(dialogs);
+    window.show();
+    const QWidget& client = *window.findChild<QWidget*>("clientArea");
+    auto& execute = ui::controlNamed<QPushButton>(client, "executeButton");
+    const auto& status = ui::controlNamed<QLabel>(client, "mainStatusText");
+
+    // The longest gap between two turns of the event loop during the run.
+    QElapsedTimer sinceProbe;
+    qint64 longestGapMs = 0;
+    QTimer probe;
+    probe.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        longestGapMs = std::max(longestGapMs, sinceProbe.restart() - kEventLoopProbeMs);
+    });
+
+    QElapsedTimer run;
+    QTimer::singleShot(500, [&] {
+        sinceProbe.start();
+        probe.start(kEventLoopProbeMs);
+        run.start();
+        execute.click();
+    });
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if ((run.isValid() && execute.isEnabled()) || (run.isValid() && run.elapsed() > kRunTimeoutMs))
+            app.quit();
+    });
+    watch.start(1);
+    app.exec();
+    const double seconds = static_cast<double>(run.nsecsElapsed()) * 1e-9;
+
+    // The final texts come with the refresh the run posts as it ends.
+    QCoreApplication::processEvents();
+    const bool succeeded = status.text().startsWith("PROGRAM OK. Czas: ")
+        && test::ScratchDir::readBytes(dir.pathOf("read.bin")) == std::vector<std::uint8_t>(image.begin(), image.end());
+    if (!succeeded)
+        std::printf("the run ended with \"%s\"\n", status.text().toUtf8().constData());
+    const auto timing = server.timing();
+    const double wireSeconds = static_cast<double>((timing.bytesReceived() + timing.bytesSent()) * kBitsPerByte) / kRate;
+    std::printf("window cycle %.3f s, wire time %.3f s, ratio %.4f, longest event-loop gap %lld ms, %s\n", seconds,
+                wireSeconds, seconds / wireSeconds, static_cast<long long>(longestGapMs),
+                succeeded ? "read-back matches" : "FAILED");
+    return succeeded ? 0 : 1;
+}
