@@ -1,6 +1,7 @@
 #include "settings/ExclusiveFile.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -28,6 +29,7 @@ int openShared(const std::string& path, int flags, int sharing)
 int openForWriting(const std::string& path) { return openShared(path, _O_RDWR | _O_CREAT, _SH_DENYRW); }
 int openForReading(const std::string& path) { return openShared(path, _O_RDONLY, _SH_DENYNO); }
 bool holdExclusively(int) { return true; } // the open itself denied sharing
+bool stillNamedBy(int, const std::string&) { return true; } // nobody renames a file held without sharing
 
 bool isRegularFile(int descriptor)
 {
@@ -56,6 +58,17 @@ int openForWriting(const std::string& path) { return ::open(path.c_str(), O_RDWR
 int openForReading(const std::string& path) { return ::open(path.c_str(), O_RDONLY | kOpenFlags); }
 bool holdExclusively(int descriptor) { return ::flock(descriptor, LOCK_EX | LOCK_NB) == 0; }
 
+// Whether path still leads to the file open as descriptor. A holder's save
+// puts a new file in the old one's place; a lock won on the old one after
+// that guards nothing.
+bool stillNamedBy(int descriptor, const std::string& path)
+{
+    struct stat opened {};
+    struct stat named {};
+    return ::fstat(descriptor, &opened) == 0 && ::stat(path.c_str(), &named) == 0 && opened.st_dev == named.st_dev
+        && opened.st_ino == named.st_ino;
+}
+
 bool isRegularFile(int descriptor)
 {
     struct stat status {};
@@ -65,7 +78,6 @@ bool isRegularFile(int descriptor)
 bool seekToStart(int descriptor) { return ::lseek(descriptor, 0, SEEK_SET) == 0; }
 long long readSome(int descriptor, char* buffer, unsigned count) { return ::read(descriptor, buffer, count); }
 long long writeSome(int descriptor, const char* bytes, unsigned count) { return ::write(descriptor, bytes, count); }
-bool truncateToEmpty(int descriptor) { return ::ftruncate(descriptor, 0) == 0; }
 void closeDescriptor(int descriptor) { ::close(descriptor); }
 bool flushToDisk(int descriptor) { return ::fsync(descriptor) == 0; }
 
@@ -127,10 +139,19 @@ bool writeAll(int descriptor, std::string_view bytes)
 // second open can share it, in this process or another, until it is closed.
 int openExclusive(const std::string& path)
 {
-    const int descriptor = keptIfRegularFile(openForWriting(path));
-    if (descriptor < 0 || holdExclusively(descriptor))
-        return descriptor;
-    closeDescriptor(descriptor);
+    // A save by the holder may replace the file between the open and the
+    // lock; the file that took its place is tried once more.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const int descriptor = keptIfRegularFile(openForWriting(path));
+        if (descriptor < 0)
+            return -1;
+        const bool held = holdExclusively(descriptor);
+        if (held && stillNamedBy(descriptor, path))
+            return descriptor;
+        closeDescriptor(descriptor);
+        if (!held)
+            return -1;
+    }
     return -1;
 }
 
@@ -140,10 +161,79 @@ bool readFromStart(int descriptor, std::size_t maxBytes, std::string& content)
     return seekToStart(descriptor) && readToEnd(descriptor, maxBytes, content);
 }
 
-bool replaceFromStart(int descriptor, std::string_view bytes)
+#ifdef _WIN32
+
+// The descriptor that holds the file afterwards, or -1.
+int replaceHeldContent(const std::string&, int descriptor, std::string_view bytes)
 {
-    return seekToStart(descriptor) && truncateToEmpty(descriptor) && writeAll(descriptor, bytes);
+    const bool written = seekToStart(descriptor) && truncateToEmpty(descriptor) && writeAll(descriptor, bytes);
+    return written ? descriptor : -1;
 }
+
+#else
+
+// The file a chain of symbolic links ends at, so that the links stay links;
+// the path itself when it cannot be resolved.
+std::string resolvedPath(const std::string& path)
+{
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (resolved == nullptr)
+        return path;
+    std::string result(resolved);
+    std::free(resolved);
+    return result;
+}
+
+// Only the holder of the file writes its new version, so one fixed name is
+// enough, and one left by a save cut short is reused, not piled up.
+std::string newVersionPath(const std::string& target)
+{
+    return target + ".new";
+}
+
+// The new version gets the old one's permissions and is on the disk before
+// it takes the old one's place.
+bool fillNewVersion(int newDescriptor, int oldDescriptor, std::string_view bytes)
+{
+    struct stat old {};
+    return holdExclusively(newDescriptor) && ::fstat(oldDescriptor, &old) == 0
+        && ::fchmod(newDescriptor, old.st_mode & 07777) == 0 && writeAll(newDescriptor, bytes)
+        && ::fsync(newDescriptor) == 0;
+}
+
+// Makes the rename itself survive a power cut.
+void syncFolderOf(const std::string& file)
+{
+    const std::string::size_type slash = file.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : file.substr(0, slash);
+    const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor >= 0) {
+        ::fsync(descriptor);
+        ::close(descriptor);
+    }
+}
+
+// The descriptor that holds the file afterwards (the new version's, the old
+// one closed), or -1 with the old file whole and still held.
+int replaceHeldContent(const std::string& path, int descriptor, std::string_view bytes)
+{
+    const std::string target = resolvedPath(path);
+    const std::string newPath = newVersionPath(target);
+    const int newDescriptor =
+        keptIfRegularFile(::open(newPath.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | kOpenFlags, 0666));
+    if (newDescriptor < 0)
+        return -1;
+    if (!fillNewVersion(newDescriptor, descriptor, bytes) || ::rename(newPath.c_str(), target.c_str()) != 0) {
+        closeDescriptor(newDescriptor);
+        ::unlink(newPath.c_str());
+        return -1;
+    }
+    syncFolderOf(target);
+    closeDescriptor(descriptor);
+    return newDescriptor;
+}
+
+#endif
 
 } // namespace
 
@@ -156,6 +246,7 @@ bool ExclusiveFile::open(const std::string& path)
 {
     close();
     descriptor_ = openExclusive(path);
+    path_ = path;
     return isOpen();
 }
 
@@ -175,7 +266,13 @@ bool ExclusiveFile::readAll(std::string& content, std::size_t maxBytes)
 
 bool ExclusiveFile::replaceContent(std::string_view content)
 {
-    return isOpen() && replaceFromStart(descriptor_, content);
+    if (!isOpen())
+        return false;
+    const int replaced = replaceHeldContent(path_, descriptor_, content);
+    if (replaced < 0)
+        return false;
+    descriptor_ = replaced;
+    return true;
 }
 
 bool ExclusiveFile::flush()

@@ -31,12 +31,19 @@ public:
     // The whole content; false on a read error, when closed, or when the file
     // holds more than maxBytes (of which no more than maxBytes + 1 are read).
     bool readAll(std::string& content, std::size_t maxBytes);
-    // Makes content the whole of the file; false on a write error or when closed.
+    // Makes content the whole of the file; false on a write error or when
+    // closed, with the old content whole. A save that fails or is cut short
+    // must never leave a half-written file: on POSIX the content goes to a new
+    // file beside it, held like the old one, which takes the old one's place
+    // by rename once it is complete and on the disk; from then on this object
+    // holds the new file. Windows cannot rename over a file held without
+    // sharing, so there the content is rewritten in place.
     bool replaceContent(std::string_view content);
     // Pushes what was written down to the disk.
     bool flush();
 
 private:
+    std::string path_;
     int descriptor_ = -1;
 };
 

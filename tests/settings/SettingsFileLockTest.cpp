@@ -4,6 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <filesystem>
+#include <iterator>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 namespace orvex {
 namespace {
 
@@ -24,8 +30,51 @@ TEST_F(SettingsFileLockTest, AnotherProcessCannotOpenTheFileUntilItIsClosed)
     SettingsFile holder;
     ASSERT_TRUE(holder.open(path));
     EXPECT_EQ(openInAnotherProcess(), "refused");
+    holder.setInt("COM", 2);
+    ASSERT_TRUE(holder.saveAndFlush());
+    EXPECT_EQ(openInAnotherProcess(), "refused") << "the saved file is held as the old one was";
     ASSERT_TRUE(holder.saveAndClose());
     EXPECT_EQ(openInAnotherProcess(), "opened");
+}
+
+// A save that cannot be completed (here the file size limit stands in for a
+// full disk) must leave the old file whole: a half-written config.cfg would
+// lose the port settings for good.
+TEST_F(SettingsFileLockTest, FailedSaveLeavesTheOldFileWholeAndHeld)
+{
+    const std::string old = "READ=1\n\rCOM=3\n\r";
+    test::ScratchDir::writeFile(path, old);
+    const std::string outcome = test::runInChild([this] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{8, 8};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        SettingsFile file;
+        if (!file.open(path))
+            return std::string("not opened");
+        file.setString("OPERATOR", std::string(200, 'x'));
+        const bool saved = file.saveAndFlush();
+        return std::string(saved ? "saved" : "failed") + (file.isOpen() ? ", held" : ", let go")
+            + ", others " + openInAnotherProcess();
+    });
+    EXPECT_EQ(outcome, "failed, held, others refused");
+    EXPECT_EQ(test::ScratchDir::readFile(path), old);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(files.directory()), {}), 1) << "nothing left beside it";
+}
+
+TEST_F(SettingsFileLockTest, SaveThroughASymbolicLinkReplacesItsTargetAndKeepsThePermissions)
+{
+    const std::string target = files.write("real.cfg", "a=1\n\r");
+    ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
+    std::filesystem::create_symlink(target, path);
+    SettingsFile file;
+    ASSERT_TRUE(file.open(path));
+    file.setInt("a", 2);
+    ASSERT_TRUE(file.saveAndClose());
+    EXPECT_TRUE(std::filesystem::is_symlink(path));
+    EXPECT_EQ(test::ScratchDir::readFile(target), "a=2\n\r");
+    struct stat status {};
+    ASSERT_EQ(::stat(target.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0640u);
 }
 
 TEST_F(SettingsFileLockTest, SecondOpenInTheSameProcessFailsAndLeavesTheFileAlone)
