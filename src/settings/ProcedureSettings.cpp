@@ -71,7 +71,8 @@ ProcedureSettings loadProcedureSettings(SettingsFile& file, const std::string& p
     for (const StepKey& entry : kStepKeys)
         settings.toggle(entry.step) = file.getInt(entry.key);
     settings.comIndex = comIndexFromFile(file);
-    settings.portDevices = portDevicesFromFile(file);
+    // A file that cannot be held for writing may still be read.
+    settings.portDevices = file.isOpen() ? portDevicesFromFile(file) : readPortDevices(path);
     file.saveAndClose();
     return settings;
 }

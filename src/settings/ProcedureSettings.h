@@ -37,7 +37,8 @@ std::map<int, std::string> readPortDevices(const std::string& configPath);
 
 // Opens the file at path through the given object, reads the settings and
 // closes it again, rewriting it in the written form with the same lines. When
-// it cannot be opened, the object's lines (none at start-up) give the values.
+// it cannot be opened, the object's lines (none at start-up) give the values;
+// the port devices are still read from the file if it can be read at all.
 ProcedureSettings loadProcedureSettings(SettingsFile& file, const std::string& path);
 // Reopens the file, puts the seven toggles and the port number (comIndex + 1)
 // in place of their keys or appends them, and writes it; other lines stay.

@@ -122,15 +122,19 @@ TEST_F(ProcedureSettingsTest, UnopenableFileGivesDefaultsAndIsNotWrittenAtShutDo
 {
     int failures = 0;
     setOpenFailureHandler([&](const std::string&) { ++failures; });
-    test::ScratchDir::writeFile(path, "COM=3\nERASE=1\n");
+    const std::string bytes = "COM=3\nERASE=1\nCOM1 DEVICE=/dev/ttyUSB0\n";
+    test::ScratchDir::writeFile(path, bytes);
     SettingsFile otherCopy(path);
 
     const ProcedureSettings settings = loadProcedureSettings(file, path);
     EXPECT_EQ(settings.toggle(ProcedureStep::Erase), 0);
     EXPECT_EQ(settings.portNumber(), 1);
+    // A file that is only readable still names the devices, or COM1 would
+    // fall back to the machine's first serial port.
+    EXPECT_EQ(settings.portDevices, (std::map<int, std::string>{{1, "/dev/ttyUSB0"}}));
     saveProcedureSettings(file, path, settings);
     EXPECT_EQ(failures, 2);
-    EXPECT_EQ(test::ScratchDir::readFile(path), "COM=3\nERASE=1\n");
+    EXPECT_EQ(test::ScratchDir::readFile(path), bytes);
 }
 
 } // namespace
