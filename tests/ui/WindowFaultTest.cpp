@@ -5,15 +5,19 @@
 #include "ui/WindowFixture.h"
 
 #include <QElapsedTimer>
+#include <QRadioButton>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <random>
+#include <vector>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -237,3 +241,101 @@ const BadSettingsCase kBadSettingsCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(, BadSettingsFiles, ::testing::ValuesIn(kBadSettingsCases),
                          [](const ::testing::TestParamInfo<BadSettingsCase>& test) { return std::string(test.param.name); });
+
+// COM2 is a USB adapter, reached by its device name, with a unit behind it.
+// Pulling it out closes the unit's side of the line at once, in the middle of
+// whatever it was doing; plugging it back in puts a fresh unit behind the
+// same name.
+class WindowWithUsbAdapter : public Window {
+protected:
+    std::string adapter = dir.pathOf("ttyUSB0");
+    std::vector<std::unique_ptr<sim::SimulatedUnit>> pluggedUnits;
+    std::unique_ptr<sim::PtyUnitServer> pluggedServer;
+
+    void TearDown() override
+    {
+        window.reset();
+        pluggedServer.reset();
+    }
+
+    sim::SimulatedUnit& plugIn()
+    {
+        pluggedUnits.push_back(std::make_unique<sim::SimulatedUnit>());
+        pluggedServer = std::make_unique<sim::PtyUnitServer>(*pluggedUnits.back());
+        fs::remove(adapter);
+        fs::create_symlink(pluggedServer->devicePath(), adapter);
+        return *pluggedUnits.back();
+    }
+
+    void pullOut()
+    {
+        pluggedServer.reset();
+        fs::remove(adapter);
+    }
+
+    static std::size_t requestsOf(const sim::SimulatedUnit& unit, std::uint8_t command)
+    {
+        const auto requests = unit.requests();
+        return static_cast<std::size_t>(std::count_if(requests.begin(), requests.end(),
+                                                       [&](const sim::ReceivedRequest& r) { return r.command == command; }));
+    }
+};
+
+struct PulledCase {
+    const char* name;
+    std::uint8_t blockCommand; // pulled once the unit has had a few of these
+    const char* stepName;
+    const char* stepLine;
+    const char* mainStatus;
+};
+
+// Test names and failures show the case by its name.
+inline void PrintTo(const PulledCase& pulled, std::ostream* out)
+{
+    *out << pulled.name;
+}
+
+class AdapterPulledOut : public WindowWithUsbAdapter, public ::testing::WithParamInterface<PulledCase> {};
+
+TEST_P(AdapterPulledOut, RunFailsAtOnceAndTheNextWorksOnceThePortIsChosenAgain)
+{
+    const PulledCase& pulled = GetParam();
+    sim::SimulatedUnit& first = plugIn();
+    dir.write("config.cfg", settingsText({"PROGRAM=1", "READ=1", "COM=2", "COM2 DEVICE=" + adapter})
+                                + portDeviceLines(server.devicePath()));
+    writeRecent({writeFirmware()});
+    dialogs.readBackAnswer = dir.pathOf("dump.bin");
+    start();
+
+    control<QPushButton>("executeButton").click();
+    ASSERT_TRUE(waitFor([&] { return requestsOf(first, pulled.blockCommand) >= 3; }, 20000));
+    QElapsedTimer sincePulled;
+    sincePulled.start();
+    pullOut();
+    ASSERT_TRUE(runEnds());
+    EXPECT_LT(sincePulled.elapsed(), 5000 + 500) << "no exchange waits past its time";
+    EXPECT_TRUE(mainStatusBecomes(pulled.mainStatus)) << text("mainStatusText").toStdString();
+    EXPECT_EQ(stepLine(pulled.stepName), pulled.stepLine);
+    EXPECT_TRUE(lampShows("runLamp", LampState::Red));
+    EXPECT_TRUE(lampTurns("portLamp", LampState::Red));
+    EXPECT_FALSE(fs::exists(dir.pathOf("dump.bin")));
+    EXPECT_TRUE(dialogs.readBackStartDirectories.empty());
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    sim::SimulatedUnit& second = plugIn();
+    QTest::qWait(100);
+    EXPECT_TRUE(second.requests().empty()) << "nothing is sent on its own";
+    QTest::mouseClick(&control<QRadioButton>("comButton2"), Qt::LeftButton);
+    ASSERT_TRUE(lampTurns("portLamp", LampState::Green));
+    control<QPushButton>("executeButton").click();
+    ASSERT_TRUE(runSucceeds()) << text("mainStatusText").toStdString();
+    EXPECT_EQ(ScratchDir::readBytes(dir.pathOf("dump.bin")), second.flash());
+}
+
+const PulledCase kPulledCases[] = {
+    {"DuringAProgramBlock", 0x05, "Program", "Programowanie ERR komunikacji", "Blad podczas programowania ukladu"},
+    {"DuringAReadBlock", 0x02, "Read", "Odczyt ERR komunikacji", "Blad podczas odczytu programu"},
+};
+
+INSTANTIATE_TEST_SUITE_P(, AdapterPulledOut, ::testing::ValuesIn(kPulledCases),
+                         [](const ::testing::TestParamInfo<PulledCase>& test) { return std::string(test.param.name); });
