@@ -123,9 +123,13 @@ protected:
     // Presses Enter where the focus is, as the operator would.
     void pressEnter() const { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); }
 
+    // Generous: a run that never ends fails all the same, and one reading
+    // the whole flash takes a while under the sanitizers on a busy machine.
+    static constexpr int kRunTimeoutMs = 60000;
+
     bool runEnds() const
     {
-        return waitFor([&] { return control("executeButton").isEnabled(); }, 20000);
+        return waitFor([&] { return control("executeButton").isEnabled(); }, kRunTimeoutMs);
     }
 
     bool mainStatusBecomes(const QString& expected) const

@@ -288,7 +288,7 @@ TEST_F(WindowWithSlowUnit, ClosingDuringARunClosesWhenTheRunHasEnded)
     EXPECT_TRUE(window->isVisible()) << "the run goes on in the open window";
     EXPECT_FALSE(window->findChild<QAction*>("reloadAction")->isEnabled()) << "no load can replace the image";
 
-    ASSERT_TRUE(waitFor([&] { return !window->isVisible(); }, 20000));
+    ASSERT_TRUE(waitFor([&] { return !window->isVisible(); }, kRunTimeoutMs));
     EXPECT_FALSE(unit.powered()) << "the run ended with its power-off";
     EXPECT_EQ(test::ScratchDir::readBytes(dir.pathOf("dump.bin")), unit.flash()) << "the save dialog was still served";
     EXPECT_NE(test::ScratchDir::readFile(dir.pathOf("config.cfg")).find("ERASE=1\n\r"), std::string::npos);
