@@ -4,7 +4,7 @@
 // runs each time except the read of the whole flash and its save, which
 // take most of a run's time and come every tenth run.
 
-#include "WindowFixture.h"
+#include "ui/WindowFixture.h"
 
 #include <QElapsedTimer>
 #include <QRadioButton>
