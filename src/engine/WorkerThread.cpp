@@ -2,6 +2,9 @@
 
 #include <QThread>
 
+#include <cstdint>
+#include <optional>
+
 namespace orvex {
 
 WorkerThread::WorkerThread(PortKeeper& port, ProcedureExecutor& executor, RequestMailbox& mailbox)
@@ -43,7 +46,12 @@ void WorkerThread::run()
     while (!stopRequested_) {
         if (mailbox_.takeReopenRequest())
             port_.reopenSerialPort(mailbox_.portNumber(), mailbox_.baudRate());
-        executor_.setPendingRun(mailbox_.takeRun());
+        const std::optional<std::uint16_t> run = mailbox_.takeRun();
+        // An adapter pulled out closes the port; plugged back in under the
+        // same name, it is opened once more when the operator starts a run.
+        if (run && !port_.port().isOpen())
+            port_.reopenSerialPort(mailbox_.portNumber(), mailbox_.baudRate());
+        executor_.setPendingRun(run);
         executor_.runProcedure();
         port_.showPortIfLost();
         QThread::msleep(kPollIntervalMs);
