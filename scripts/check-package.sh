@@ -70,9 +70,7 @@ done
 # installed programs' folder is writable here, so they read config.cfg there.
 bin=$root/usr/bin
 write_demo_config "$bin"
-# The unit's own report at its end would only clutter the test output.
-start_demo_unit "$bin/orvex-sim" "$bin" 2>"$work/sim.err" \
-  || { cat "$work/sim.err" >&2; fail "the installed orvex-sim did not start"; }
+start_demo_unit "$bin/orvex-sim" "$bin" || fail "the installed orvex-sim did not start"
 unit_pid=$demo_unit_pid
 "$bin/orvex-cli" -p COM1 -d -e -b -w -v -r "$work/readback.bin" "$root/usr/share/doc/orvex/demo-firmware.hex" \
   >"$work/cli.out" || { cat "$work/cli.out" >&2; fail "the installed orvex-cli failed"; }

@@ -25,10 +25,8 @@ if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
 fi
 
 work=$(mktemp -d)
-"$build/tools/sim/orvex-sim" --link "$work/unit" >"$work/sim.out" &
-sim=$!
-trap 'kill "$sim" 2>/dev/null; wait "$sim" 2>/dev/null; rm -rf "$work"' EXIT
-for _ in $(seq 100); do [[ -e "$work/unit" ]] && break; sleep 0.05; done
+trap 'kill "${demo_unit_pid:-}" 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
+start_demo_unit "$build/tools/sim/orvex-sim" "$work"
 
 echo "No display: the window needs one, so orvex-cli runs the same procedure."
 echo "Simulated programmer unit on $(head -n1 "$work/sim.out")"

@@ -31,12 +31,13 @@ prepare_demo_folder() {
 
 # start_demo_unit SIM_PROGRAM DEMO_DIR: starts orvex-sim in the background
 # with its tty linked at DEMO_DIR/unit and waits for the link; sets
-# demo_unit_pid.
+# demo_unit_pid. The unit's closing timing report goes to DEMO_DIR/sim.err.
 start_demo_unit() {
   local sim=$1 dir=$2
-  "$sim" --link "$dir/unit" >"$dir/sim.out" &
+  "$sim" --link "$dir/unit" >"$dir/sim.out" 2>"$dir/sim.err" &
   demo_unit_pid=$!
   for _ in $(seq 100); do [[ -e "$dir/unit" ]] && return 0; sleep 0.05; done
-  echo "the simulated unit did not start" >&2
+  echo "the simulated unit did not start:" >&2
+  cat "$dir/sim.err" >&2
   return 1
 }
