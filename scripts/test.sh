@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with warnings as errors, runs every test
-# (the display-less ones under Qt's offscreen platform), the fuzzers, then
-# checks the installation and the Debian package.
+# (the display-less ones under Qt's offscreen platform), the fuzzers, the
+# whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer,
+# then checks the installation and the Debian package.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -9,4 +10,5 @@ bash scripts/build.sh
 export QT_QPA_PLATFORM=offscreen
 (cd "${BUILD_DIR:-build}" && ctest --output-on-failure --timeout 300)
 bash scripts/fuzz.sh
+bash scripts/sanitize.sh
 bash scripts/check-package.sh
