@@ -48,10 +48,10 @@ QProgressBar* makeProgressBar()
     return bar;
 }
 
-QWidget* makeControl(const ControlSpec& spec)
+QWidget* makeControl(const ControlRow& row)
 {
-    const QString text = QString::fromUtf8(spec.text);
-    switch (spec.kind) {
+    const QString text = QString::fromUtf8(row.text);
+    switch (row.kind) {
     case ControlKind::PushButton:
         return makePushButton(text, false);
     case ControlKind::DefaultButton:
@@ -78,10 +78,10 @@ QWidget* makeControl(const ControlSpec& spec)
     return nullptr;
 }
 
-QRect placeFor(const ControlSpec& spec, const QWidget& control, const DialogUnits& units)
+QRect placeFor(const ControlRow& row, const QWidget& control, const DialogUnits& units)
 {
-    QRect place = units.toPixels(spec.rect);
-    switch (spec.kind) {
+    QRect place = units.toPixels(row.rect);
+    switch (row.kind) {
     case ControlKind::Label:
     case ControlKind::RadioButton:
         place.setWidth(std::max(place.width(), control.sizeHint().width()));
@@ -98,16 +98,16 @@ QRect placeFor(const ControlSpec& spec, const QWidget& control, const DialogUnit
 
 } // namespace
 
-void buildControls(QWidget& parent, std::span<const ControlSpec> specs, const DialogUnits& units)
+void buildControls(QWidget& parent, std::span<const ControlRow> rows, const DialogUnits& units)
 {
-    for (const ControlSpec& spec : specs) {
-        QWidget* control = makeControl(spec);
-        control->setObjectName(QString::fromLatin1(spec.name));
+    for (const ControlRow& row : rows) {
+        QWidget* control = makeControl(row);
+        control->setObjectName(QString::fromLatin1(row.name));
         control->setParent(&parent);
-        control->setGeometry(placeFor(spec, *control, units));
+        control->setGeometry(placeFor(row, *control, units));
         // Group boxes only frame their neighbours; kept at the bottom, they
         // never cover a control the template places inside them.
-        if (spec.kind == ControlKind::GroupBox)
+        if (row.kind == ControlKind::GroupBox)
             control->lower();
     }
 }

@@ -13,7 +13,7 @@ namespace orvex::ui {
 // table's order (which is the tab order), each named and placed as the table
 // says. Captions and radio buttons are widened to their text where the font
 // needs more room than the template gives; nothing else is moved.
-void buildControls(QWidget& parent, std::span<const ControlSpec> specs, const DialogUnits& units);
+void buildControls(QWidget& parent, std::span<const ControlRow> rows, const DialogUnits& units);
 
 // The control that buildControls made under that name; a name missing from
 // the template is a programming error.

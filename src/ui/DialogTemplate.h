@@ -34,7 +34,7 @@ enum class ControlKind {
 
 // One control of a dialog: the objectName it is found by, its kind, its text
 // as the operator sees it (UTF-8) and its place.
-struct ControlSpec {
+struct ControlRow {
     const char* name;
     ControlKind kind;
     const char* text;
@@ -47,48 +47,48 @@ inline constexpr char kMainDialogCaption[] = "Programator Orvex v1.1a dla ukladu
 
 // clang-format off
 inline constexpr std::array kMainDialogControls{
-    ControlSpec{"closeButton",        ControlKind::PushButton,    "Zamknij",            {5, 325, 270, 14}},
-    ControlSpec{"fileGroup",          ControlKind::GroupBox,      "Plik",               {5, 0, 270, 85}},
-    ControlSpec{"nameCaption",        ControlKind::Label,         "Nazwa:",             {10, 10, 25, 10}},
-    ControlSpec{"fileTimeCaption",    ControlKind::Label,         "Kompilacja:",        {10, 25, 37, 15}},
-    ControlSpec{"fileSizeCaption",    ControlKind::Label,         "Rozmiar:",           {10, 45, 28, 10}},
-    ControlSpec{"pathCaption",        ControlKind::Label,         "Sciezka:",           {10, 55, 28, 8}},
-    ControlSpec{"openButton",         ControlKind::PushButton,    "Otwórz",             {218, 7, 50, 15}},
-    ControlSpec{"reloadButton",       ControlKind::PushButton,    "Przeładuj",          {218, 26, 50, 15}},
-    ControlSpec{"pathText",           ControlKind::SunkenText,    "Plik.bin",           {10, 65, 258, 15}},
-    ControlSpec{"recentCombo",        ControlKind::RecentCombo,   "",                   {50, 10, 155, 120}},
-    ControlSpec{"statusGroup",        ControlKind::GroupBox,      "Status",             {5, 235, 270, 85}},
-    ControlSpec{"programGroup",       ControlKind::GroupBox,      "Program",            {5, 90, 270, 140}},
-    ControlSpec{"stepToggleReload",   ControlKind::StepToggle,    "Przeladuj Plik",     {10, 100, 66, 15}},
-    ControlSpec{"stepToggleDetect",   ControlKind::StepToggle,    "Sprawdz Polaczenie", {10, 115, 66, 15}},
-    ControlSpec{"stepToggleErase",    ControlKind::StepToggle,    "Skasuj Pamiec",      {10, 130, 66, 15}},
-    ControlSpec{"stepToggleTestFF",   ControlKind::StepToggle,    "Testuj Czystosc",    {10, 145, 66, 15}},
-    ControlSpec{"stepToggleProgram",  ControlKind::StepToggle,    "Programuj",          {10, 160, 66, 15}},
-    ControlSpec{"stepToggleVerify",   ControlKind::StepToggle,    "Weryfikuj",          {10, 175, 66, 15}},
-    ControlSpec{"stepToggleRead",     ControlKind::StepToggle,    "Odczytaj",           {10, 190, 66, 15}},
-    ControlSpec{"comCaption",         ControlKind::Label,         "COM:",               {10, 295, 25, 15}},
-    ControlSpec{"progressCaption",    ControlKind::Label,         "Postep:",            {10, 270, 23, 15}},
-    ControlSpec{"baudRateText",       ControlKind::CentredText,   "@ 115200 bps",       {185, 300, 50, 10}},
-    ControlSpec{"stepLineReload",     ControlKind::SunkenText,    "GOTOWY",             {76, 100, 192, 15}},
-    ControlSpec{"stepLineDetect",     ControlKind::SunkenText,    "GOTOWY",             {76, 115, 192, 15}},
-    ControlSpec{"stepLineErase",      ControlKind::SunkenText,    "GOTOWY",             {76, 130, 192, 15}},
-    ControlSpec{"stepLineTestFF",     ControlKind::SunkenText,    "GOTOWY",             {76, 145, 192, 15}},
-    ControlSpec{"stepLineProgram",    ControlKind::SunkenText,    "GOTOWY",             {76, 160, 192, 15}},
-    ControlSpec{"stepLineVerify",     ControlKind::SunkenText,    "GOTOWY",             {76, 175, 192, 15}},
-    ControlSpec{"stepLineRead",       ControlKind::SunkenText,    "GOTOWY",             {76, 190, 192, 15}},
-    ControlSpec{"executeButton",      ControlKind::DefaultButton, "Wykonaj Program",    {10, 210, 258, 14}},
-    ControlSpec{"mainStatusCaption",  ControlKind::Label,         "Program:",           {10, 245, 29, 15}},
-    ControlSpec{"mainStatusText",     ControlKind::SunkenText,    "Wykonywanie....",    {40, 245, 200, 15}},
-    ControlSpec{"progressBar",        ControlKind::ProgressBar,   "",                   {40, 270, 200, 15}},
-    ControlSpec{"runLamp",            ControlKind::Icon,          "",                   {245, 245, 20, 20}},
-    ControlSpec{"portLamp",           ControlKind::Icon,          "",                   {245, 295, 20, 20}},
-    ControlSpec{"fileTimeText",       ControlKind::SunkenText,    "-----",              {50, 25, 155, 15}},
-    ControlSpec{"fileSizeText",       ControlKind::SunkenText,    "-----",              {50, 45, 218, 15}},
-    ControlSpec{"portGroup",          ControlKind::GroupBox,      "Port Szeregowy",     {40, 290, 200, 25}},
-    ControlSpec{"comButton1",         ControlKind::RadioButton,   "COM1",               {45, 300, 30, 10}},
-    ControlSpec{"comButton2",         ControlKind::RadioButton,   "COM2",               {80, 300, 30, 10}},
-    ControlSpec{"comButton3",         ControlKind::RadioButton,   "COM3",               {115, 300, 30, 10}},
-    ControlSpec{"comButton4",         ControlKind::RadioButton,   "COM4",               {150, 300, 30, 10}},
+    ControlRow{"closeButton",        ControlKind::PushButton,    "Zamknij",            {5, 325, 270, 14}},
+    ControlRow{"fileGroup",          ControlKind::GroupBox,      "Plik",               {5, 0, 270, 85}},
+    ControlRow{"nameCaption",        ControlKind::Label,         "Nazwa:",             {10, 10, 25, 10}},
+    ControlRow{"fileTimeCaption",    ControlKind::Label,         "Kompilacja:",        {10, 25, 37, 15}},
+    ControlRow{"fileSizeCaption",    ControlKind::Label,         "Rozmiar:",           {10, 45, 28, 10}},
+    ControlRow{"pathCaption",        ControlKind::Label,         "Sciezka:",           {10, 55, 28, 8}},
+    ControlRow{"openButton",         ControlKind::PushButton,    "Otwórz",             {218, 7, 50, 15}},
+    ControlRow{"reloadButton",       ControlKind::PushButton,    "Przeładuj",          {218, 26, 50, 15}},
+    ControlRow{"pathText",           ControlKind::SunkenText,    "Plik.bin",           {10, 65, 258, 15}},
+    ControlRow{"recentCombo",        ControlKind::RecentCombo,   "",                   {50, 10, 155, 120}},
+    ControlRow{"statusGroup",        ControlKind::GroupBox,      "Status",             {5, 235, 270, 85}},
+    ControlRow{"programGroup",       ControlKind::GroupBox,      "Program",            {5, 90, 270, 140}},
+    ControlRow{"stepToggleReload",   ControlKind::StepToggle,    "Przeladuj Plik",     {10, 100, 66, 15}},
+    ControlRow{"stepToggleDetect",   ControlKind::StepToggle,    "Sprawdz Polaczenie", {10, 115, 66, 15}},
+    ControlRow{"stepToggleErase",    ControlKind::StepToggle,    "Skasuj Pamiec",      {10, 130, 66, 15}},
+    ControlRow{"stepToggleTestFF",   ControlKind::StepToggle,    "Testuj Czystosc",    {10, 145, 66, 15}},
+    ControlRow{"stepToggleProgram",  ControlKind::StepToggle,    "Programuj",          {10, 160, 66, 15}},
+    ControlRow{"stepToggleVerify",   ControlKind::StepToggle,    "Weryfikuj",          {10, 175, 66, 15}},
+    ControlRow{"stepToggleRead",     ControlKind::StepToggle,    "Odczytaj",           {10, 190, 66, 15}},
+    ControlRow{"comCaption",         ControlKind::Label,         "COM:",               {10, 295, 25, 15}},
+    ControlRow{"progressCaption",    ControlKind::Label,         "Postep:",            {10, 270, 23, 15}},
+    ControlRow{"baudRateText",       ControlKind::CentredText,   "@ 115200 bps",       {185, 300, 50, 10}},
+    ControlRow{"stepLineReload",     ControlKind::SunkenText,    "GOTOWY",             {76, 100, 192, 15}},
+    ControlRow{"stepLineDetect",     ControlKind::SunkenText,    "GOTOWY",             {76, 115, 192, 15}},
+    ControlRow{"stepLineErase",      ControlKind::SunkenText,    "GOTOWY",             {76, 130, 192, 15}},
+    ControlRow{"stepLineTestFF",     ControlKind::SunkenText,    "GOTOWY",             {76, 145, 192, 15}},
+    ControlRow{"stepLineProgram",    ControlKind::SunkenText,    "GOTOWY",             {76, 160, 192, 15}},
+    ControlRow{"stepLineVerify",     ControlKind::SunkenText,    "GOTOWY",             {76, 175, 192, 15}},
+    ControlRow{"stepLineRead",       ControlKind::SunkenText,    "GOTOWY",             {76, 190, 192, 15}},
+    ControlRow{"executeButton",      ControlKind::DefaultButton, "Wykonaj Program",    {10, 210, 258, 14}},
+    ControlRow{"mainStatusCaption",  ControlKind::Label,         "Program:",           {10, 245, 29, 15}},
+    ControlRow{"mainStatusText",     ControlKind::SunkenText,    "Wykonywanie....",    {40, 245, 200, 15}},
+    ControlRow{"progressBar",        ControlKind::ProgressBar,   "",                   {40, 270, 200, 15}},
+    ControlRow{"runLamp",            ControlKind::Icon,          "",                   {245, 245, 20, 20}},
+    ControlRow{"portLamp",           ControlKind::Icon,          "",                   {245, 295, 20, 20}},
+    ControlRow{"fileTimeText",       ControlKind::SunkenText,    "-----",              {50, 25, 155, 15}},
+    ControlRow{"fileSizeText",       ControlKind::SunkenText,    "-----",              {50, 45, 218, 15}},
+    ControlRow{"portGroup",          ControlKind::GroupBox,      "Port Szeregowy",     {40, 290, 200, 25}},
+    ControlRow{"comButton1",         ControlKind::RadioButton,   "COM1",               {45, 300, 30, 10}},
+    ControlRow{"comButton2",         ControlKind::RadioButton,   "COM2",               {80, 300, 30, 10}},
+    ControlRow{"comButton3",         ControlKind::RadioButton,   "COM3",               {115, 300, 30, 10}},
+    ControlRow{"comButton4",         ControlKind::RadioButton,   "COM4",               {150, 300, 30, 10}},
 };
 // clang-format on
 
@@ -98,9 +98,9 @@ inline constexpr char kAboutDialogCaption[] = "About Vantorix";
 
 // clang-format off
 inline constexpr std::array kAboutDialogControls{
-    ControlSpec{"aboutIcon",    ControlKind::Icon,          "",                       {7, 31, 20, 20}},
-    ControlSpec{"versionText",  ControlKind::Label,         "Vantorix Version 1.0.2", {40, 10, 119, 8}},
-    ControlSpec{"okButton",     ControlKind::DefaultButton, "OK",                     {178, 30, 50, 14}},
+    ControlRow{"aboutIcon",    ControlKind::Icon,          "",                       {7, 31, 20, 20}},
+    ControlRow{"versionText",  ControlKind::Label,         "Vantorix Version 1.0.2", {40, 10, 119, 8}},
+    ControlRow{"okButton",     ControlKind::DefaultButton, "OK",                     {178, 30, 50, 14}},
 };
 // clang-format on
 

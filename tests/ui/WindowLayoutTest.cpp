@@ -17,20 +17,20 @@ using namespace orvex::ui;
 
 namespace {
 
-bool isFrame(const ControlSpec& spec)
+bool isFrame(const ControlRow& row)
 {
-    return spec.kind == ControlKind::GroupBox;
+    return row.kind == ControlKind::GroupBox;
 }
 
 // Room the control leaves for its text, after its frame or margins.
-int textRoom(const QWidget& control, const ControlSpec& spec)
+int textRoom(const QWidget& control, const ControlRow& row)
 {
-    switch (spec.kind) {
+    switch (row.kind) {
     case ControlKind::PushButton:
     case ControlKind::DefaultButton:
         return control.width() - 2 * control.style()->pixelMetric(QStyle::PM_ButtonMargin);
     case ControlKind::RadioButton:
-        return control.width() - (control.sizeHint().width() - control.fontMetrics().horizontalAdvance(QString::fromUtf8(spec.text)));
+        return control.width() - (control.sizeHint().width() - control.fontMetrics().horizontalAdvance(QString::fromUtf8(row.text)));
     case ControlKind::Label:
     case ControlKind::SunkenText:
     case ControlKind::CentredText:
@@ -43,23 +43,23 @@ int textRoom(const QWidget& control, const ControlSpec& spec)
 // Builds a template's controls with the application's font and checks what
 // the operator would see: every text whole, nothing sticking out of the
 // dialog, no control on top of another (group boxes only frame the others).
-void expectReadableLayout(std::span<const ControlSpec> specs, DialogSize size)
+void expectReadableLayout(std::span<const ControlRow> rows, DialogSize size)
 {
     QWidget area;
     const DialogUnits units(area.font());
-    buildControls(area, specs, units);
+    buildControls(area, rows, units);
     const QRect client(QPoint(0, 0), units.toPixels(size));
 
-    for (const ControlSpec& spec : specs) {
-        const auto& control = controlNamed<QWidget>(area, spec.name);
-        const int textWidth = control.fontMetrics().horizontalAdvance(QString::fromUtf8(spec.text));
-        EXPECT_LE(textWidth, textRoom(control, spec)) << spec.name << " cuts \"" << spec.text << '"';
-        EXPECT_TRUE(client.contains(control.geometry())) << spec.name << " sticks out of the dialog";
-        for (const ControlSpec& other : specs) {
-            if (&other == &spec || isFrame(spec) || isFrame(other))
+    for (const ControlRow& row : rows) {
+        const auto& control = controlNamed<QWidget>(area, row.name);
+        const int textWidth = control.fontMetrics().horizontalAdvance(QString::fromUtf8(row.text));
+        EXPECT_LE(textWidth, textRoom(control, row)) << row.name << " cuts \"" << row.text << '"';
+        EXPECT_TRUE(client.contains(control.geometry())) << row.name << " sticks out of the dialog";
+        for (const ControlRow& other : rows) {
+            if (&other == &row || isFrame(row) || isFrame(other))
                 continue;
             EXPECT_FALSE(control.geometry().intersects(controlNamed<QWidget>(area, other.name).geometry()))
-                << spec.name << " covers " << other.name;
+                << row.name << " covers " << other.name;
         }
     }
 }
