@@ -1,6 +1,7 @@
 #include "support/DeviceOnSimulatedUnit.h"
 #include "support/PortScript.h"
 #include "support/Timing.h"
+#include "support/WireFrames.h"
 
 using namespace orvex;
 using test::RecordingNotifier;
@@ -139,14 +140,14 @@ protected:
 
 TEST_F(ScriptedExchange, WorkedFramesGoOutByteForByteAndRepliesMayComeInPieces)
 {
-    const Bytes versionReply = test::wireFrame(0x00, {'3', '1', '4'});
+    const Bytes versionReply = test::encodeRequest(CommandCode::CmdGetVersion, Bytes{'3', '1', '4'});
     script.expect({0xAA, 0x55, 0x00, 0x00, 0x4E},
                   {{Bytes(versionReply.begin(), versionReply.begin() + 3), Bytes(versionReply.begin() + 3, versionReply.begin() + 4),
                     Bytes(versionReply.begin() + 4, versionReply.end())}});
     script.expect({0xAA, 0x55, 0x00, 0x0D, 0xB3}, {{{0xAA, 0x55, 0x01, 0x0D}, {0x00, 0x7B}}});
-    script.expect(test::wireFrame(0x01), {{test::wireFrame(0x01, {0x00})}});
-    script.expect(test::wireFrame(0x02, {0x00, 0x00, 0x40, 0x00, 0x00, 0x00, 0x00, 0x00}),
-                  {{test::wireFrame(0x02, Bytes(72, 0x00))}});
+    script.expect(test::encodeRequest(CommandCode::CmdReadInit), {{test::encodeRequest(CommandCode::CmdReadInit, Bytes{0x00})}});
+    script.expect(test::encodeRequest(CommandCode::CmdReadBlock, Bytes{0x00, 0x00, 0x40, 0x00, 0x00, 0x00, 0x00, 0x00}),
+                  {{test::encodeRequest(CommandCode::CmdReadBlock, Bytes(72, 0x00))}});
     script.expect({0xAA, 0x55, 0x08, 0x02, 0x01, 0x00, 0x40, 0x00, 0x40, 0x00, 0x00, 0x00, 0x51});
 
     EXPECT_EQ(device.queryVersion(), 1);
@@ -158,7 +159,7 @@ TEST_F(ScriptedExchange, WorkedFramesGoOutByteForByteAndRepliesMayComeInPieces)
 
 TEST_F(ScriptedExchange, SilenceFailsOnlyWhenTheDeadlineHasPassed)
 {
-    script.expect(test::wireFrame(0x07));
+    script.expect(test::encodeRequest(CommandCode::CmdErase));
     const auto start = test::Clock::now();
     EXPECT_EQ(device.eraseFlash(), 0);
     EXPECT_GE(test::millisecondsSince(start), kReceiveTimeoutMs);
@@ -169,7 +170,7 @@ TEST_F(ScriptedExchange, PortThatClosesFailsAtOnceAndSendsNothingMore)
 {
     // The full five seconds of a reply: a closed port must not wait for them.
     ProgrammerDevice patientDevice(port, notifier);
-    script.expect(test::wireFrame(0x0D), {{}, true});
+    script.expect(test::encodeRequest(CommandCode::CmdPowerOn), {{}, true});
     const auto start = test::Clock::now();
     EXPECT_EQ(patientDevice.powerOn(), 0);
     EXPECT_EQ(notifier.texts().snapshot().mainStatus, "ERROR komunikacji");

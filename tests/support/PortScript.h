@@ -1,6 +1,5 @@
 #pragma once
 
-#include "link/Frame.h"
 #include "link/MemoryPort.h"
 
 #include <algorithm>
@@ -9,17 +8,6 @@
 #include <vector>
 
 namespace orvex::test {
-
-// The bytes of one frame on the wire, its CRC included.
-inline std::vector<std::uint8_t> wireFrame(std::uint8_t command, const std::vector<std::uint8_t>& payload = {})
-{
-    Frame frame;
-    frame[Frame::kCommandOffset] = command;
-    frame.setLength(static_cast<int>(payload.size()));
-    std::ranges::copy(payload, frame.payloadData());
-    const auto wire = frame.seal();
-    return {wire.begin(), wire.end()};
-}
 
 // The far end of a MemoryPort as a script: each request must be, byte for
 // byte, the one expected next, and gets the answer written beside it. A
