@@ -2,6 +2,7 @@
 
 #include "device/TextFormat.h"
 #include "engine/EngineTexts.h"
+#include "engine/FastWakeUpRequest.h"
 #include "engine/OutputFile.h"
 
 #include <array>
@@ -34,6 +35,8 @@ constexpr std::array kSequence{
 // The target stays powered after a failure: nothing more is sent.
 const SequenceStep* firstFailingStep(ProgrammerDevice& device, std::uint16_t stepSet)
 {
+    // Held only while frames go to and fro, not through the save dialog.
+    const FastWakeUpRequest fastWakeUp;
     for (const SequenceStep& step : kSequence) {
         const bool wanted = step.bit == kAlways || (stepSet & step.bit) != 0;
         if (wanted && (device.*step.operation)() == 0)
