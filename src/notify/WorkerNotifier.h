@@ -15,9 +15,10 @@ enum class LampState : std::uint8_t { Red = 1, Green = 2, Blue = 3 };
 // The window implements it; the worker calls it from its own thread.
 //
 // Texts are written into texts() and reach the screen only with the next
-// postRefresh(), which never waits. The other operations act on the window's
-// controls and return once the window has applied them, which is safe only
-// because the window thread never waits for the worker.
+// postRefresh(), which never waits; nor does setProgressPosition(), called for
+// every block. The other operations act on the window's controls and return
+// once the window has applied them, which is safe only because the window
+// thread never waits for the worker.
 class WorkerNotifier {
 public:
     WindowTexts& texts() { return texts_; }

@@ -341,15 +341,20 @@ void MainDialog::enableControls(bool enabled)
 
 void MainDialog::postRefresh()
 {
-    // At most one refresh waits in the queue: a read posts one per block, and
-    // the one handled last shows the latest texts anyway.
-    if (refreshPending_.exchange(true))
+    // A read posts one refresh per block.
+    postLatest(refreshPending_, &MainDialog::onWorkerRefresh);
+}
+
+void MainDialog::postLatest(std::atomic<bool>& pending, void (MainDialog::*showLatest)())
+{
+    if (pending.exchange(true))
         return;
     QMetaObject::invokeMethod(
         this,
-        [this] {
-            refreshPending_ = false;
-            onWorkerRefresh();
+        [this, &pending, showLatest] {
+            // Cleared before showing: a value set from now on queues a call of its own.
+            pending = false;
+            (this->*showLatest)();
         },
         Qt::QueuedConnection);
 }
@@ -361,7 +366,16 @@ void MainDialog::setProgressRange(int lower, int upper)
 
 void MainDialog::setProgressPosition(int position)
 {
-    gate_.run([&] { controls_.progress->setValue(position); });
+    // Once per block: the worker does not wait for the bar to be drawn. A
+    // range change waits for the window, so no position queued before it is
+    // shown after it.
+    progressPosition_ = position;
+    postLatest(progressPending_, &MainDialog::showProgressPosition);
+}
+
+void MainDialog::showProgressPosition()
+{
+    controls_.progress->setValue(progressPosition_);
 }
 
 std::optional<std::string> MainDialog::chooseReadBackFile()

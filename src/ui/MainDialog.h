@@ -69,7 +69,11 @@ private:
     void onStepToggle();
     void onComSelect(int comIndex);
     void onWorkerRefresh();
+    void showProgressPosition();
     void resetStepLines();
+    // Queues showLatest to run on the window's thread unless a call of it is still
+    // waiting there; that one shows the latest values anyway.
+    void postLatest(std::atomic<bool>& pending, void (MainDialog::*showLatest)());
 
     // The window's data exchange: member values into the controls, and the
     // controls' states back into the values.
@@ -110,6 +114,8 @@ private:
     std::string portOpenFailure_;
     int portNumber_ = 1;
     std::atomic<bool> refreshPending_{false};
+    std::atomic<bool> progressPending_{false};
+    std::atomic<int> progressPosition_{0};
     bool runUnderWay_ = false;
     std::optional<int> closeAfterRun_;
     bool shutDown_ = false;
