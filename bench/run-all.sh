@@ -125,6 +125,15 @@ row "window cycle, its time / wire time, against orvex-cli's" \
   "$(calc %.4f "$window_ratio / $cycle_ratio") ($window_ratio / $cycle_ratio)" "<=" 1.02 "<= 1.02"
 row "window's event loop, longest gap during the cycle (ms)" "$(window_value gap)" "<=" 50 "<= 50"
 
+startup_ms=0
+for _ in 1 2 3; do
+  startup_report=$(QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$build/bench/window/bench_window_startup" 2>/dev/null) ||
+    { echo "$startup_report" >&2; exit 1; }
+  ms=$(awk '{ print $3 }' <<<"$startup_report")
+  ((ms > startup_ms)) && startup_ms=$ms
+done
+row "window start-up with a 4 MiB HEX file as the current one, slowest of 3 (ms)" "$startup_ms" "<=" 1000 "<= 1000"
+
 if ! $quick; then
   for latency in 1 16; do
     run_cycle "$latency"

@@ -27,7 +27,6 @@
 #include <filesystem>
 #include <functional>
 #include <limits>
-#include <random>
 #include <string>
 
 namespace {
@@ -35,8 +34,8 @@ namespace {
 using orvex::test::Bytes;
 
 constexpr std::size_t kImageSize = 4 * 1024 * 1024;
-constexpr std::size_t kSegmentSize = 0x10000;
 constexpr std::size_t kRecordSize = 16;
+constexpr std::uint32_t kImageSeed = 20240607;
 constexpr int kFreshLoadRuns = 7;
 constexpr int kWarmLoadRuns = 7;
 constexpr int kSrecCatRuns = 3;
@@ -47,24 +46,6 @@ constexpr const char* kLoadOnceOption = "--load-once";
 // does not open.
 constexpr int kCliFirmwareRefused = 2;
 constexpr int kCliPortNotOpened = 4;
-
-// Random data in 16-byte records, an extended linear address record before
-// every 64 KiB, as a compiler's output for a large image looks.
-std::string benchmarkHexText()
-{
-    std::mt19937 rng(20240607);
-    std::string text;
-    text.reserve(kImageSize / kRecordSize * 45);
-    Bytes record(kRecordSize);
-    for (std::size_t segment = 0; segment < kImageSize / kSegmentSize; ++segment) {
-        text += orvex::test::extendedLinearLine(static_cast<std::uint16_t>(segment)) + "\n";
-        for (std::size_t offset = 0; offset < kSegmentSize; offset += kRecordSize) {
-            std::ranges::generate(record, [&rng] { return static_cast<std::uint8_t>(rng()); });
-            text += orvex::test::dataLine(static_cast<std::uint16_t>(offset), record) + "\n";
-        }
-    }
-    return text + orvex::test::endOfFileLine() + "\n";
-}
 
 struct Timing {
     double wallSeconds = std::numeric_limits<double>::infinity();
@@ -188,7 +169,7 @@ int main(int argc, char** argv)
         return 1;
     }
     const orvex::test::ScratchDir scratch;
-    const std::string text = benchmarkHexText();
+    const std::string text = orvex::test::randomImageHexText(kImageSize, kImageSeed);
     const std::string hexPath = scratch.write("bench.hex", text);
     const std::string binPath = scratch.pathOf("bench.bin");
     const std::string oneRecordPath = scratch.write("one-record.hex",

@@ -1,6 +1,8 @@
 #include "image/HexTextWriter.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <random>
 
 namespace orvex::test {
 
@@ -55,6 +57,24 @@ std::string extendedLinearLine(std::uint16_t upperAddress)
 std::string endOfFileLine()
 {
     return hexLine(0x01, 0, {});
+}
+
+std::string randomImageHexText(std::size_t imageSize, std::uint32_t seed)
+{
+    constexpr std::size_t kSegmentSize = 0x10000;
+    constexpr std::size_t kRecordSize = 16;
+    std::mt19937 rng(seed);
+    std::string text;
+    text.reserve(imageSize / kRecordSize * 45);
+    Bytes record(kRecordSize);
+    for (std::size_t start = 0; start < imageSize; start += kSegmentSize) {
+        text += extendedLinearLine(static_cast<std::uint16_t>(start / kSegmentSize)) + "\n";
+        for (std::size_t offset = 0; offset < std::min(kSegmentSize, imageSize - start); offset += kRecordSize) {
+            std::ranges::generate(record, [&rng] { return static_cast<std::uint8_t>(rng()); });
+            text += dataLine(static_cast<std::uint16_t>(offset), record) + "\n";
+        }
+    }
+    return text + endOfFileLine() + "\n";
 }
 
 Bytes countingBytes(std::uint8_t first, std::size_t count)
