@@ -8,9 +8,9 @@
 #include <ostream>
 
 // Waits on the window thread until condition holds, serving events at once as
-// they come: the worker waits for the window at every block of a transfer,
-// and a wait that slept between rounds (as QTest::qWaitFor does) would make a
-// read of 2048 blocks take many seconds.
+// they come: the worker waits for the window at every lamp and step change,
+// and a wait that slept between rounds (as QTest::qWaitFor does) would hold
+// the run up each time.
 template <typename Condition>
 bool waitFor(Condition condition, int timeoutMs = 20000)
 {

@@ -258,9 +258,9 @@ protected:
         pluggedServer.reset();
     }
 
-    sim::SimulatedUnit& plugIn()
+    sim::SimulatedUnit& plugIn(sim::UnitOptions options = {})
     {
-        pluggedUnits.push_back(std::make_unique<sim::SimulatedUnit>());
+        pluggedUnits.push_back(std::make_unique<sim::SimulatedUnit>(std::move(options)));
         pluggedServer = std::make_unique<sim::PtyUnitServer>(*pluggedUnits.back());
         fs::remove(adapter);
         fs::create_symlink(pluggedServer->devicePath(), adapter);
@@ -301,7 +301,11 @@ class AdapterPulledOut : public WindowWithUsbAdapter, public ::testing::WithPara
 TEST_P(AdapterPulledOut, RunFailsAtOnceAndTheNextWorksWhenTheAdapterIsBack)
 {
     const PulledCase& pulled = GetParam();
-    sim::SimulatedUnit& first = plugIn();
+    // Blocks that take a while, so the adapter is pulled in the middle of the
+    // step whatever the pace of the test's thread: the image is 13 blocks long.
+    sim::UnitOptions slowBlocks;
+    slowBlocks.blockTime = std::chrono::milliseconds(30);
+    sim::SimulatedUnit& first = plugIn(slowBlocks);
     dir.write("config.cfg", settingsText({"PROGRAM=1", "READ=1", "COM=2", "COM2 DEVICE=" + adapter})
                                 + portDeviceLines(server.devicePath()));
     writeRecent({writeFirmware()});
