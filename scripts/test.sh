@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with warnings as errors, runs every test
 # (the display-less ones under Qt's offscreen platform), the fuzzers, the
-# whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer,
+# whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer
+# and the threaded tests under ThreadSanitizer,
 # then checks the installation and the Debian package.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -1,5 +1,7 @@
 #include "engine/WorkerThread.h"
 
+#include "notify/ThreadHandOver.h"
+
 #include <QThread>
 
 #include <cstdint>
@@ -32,6 +34,7 @@ void WorkerThread::stop()
         return;
     stopRequested_ = true;
     thread_->wait();
+    takeOver(this);
     thread_.reset();
 }
 
@@ -57,6 +60,8 @@ void WorkerThread::run()
         QThread::msleep(kPollIntervalMs);
     }
     port_.port().close();
+    // The port and the rest are the stopping thread's again.
+    handOver(this);
 }
 
 } // namespace orvex

@@ -180,6 +180,15 @@ void MainDialog::connectHandlers()
     for (const ProcedureStep step : kProcedureSteps)
         connect(&stepToggle(step), &StepToggle::clicked, this, &MainDialog::onStepToggle);
     connect(comButtons_, &QButtonGroup::idClicked, this, &MainDialog::onComSelect);
+    // Cleared before showing: a value set from then on posts again.
+    connect(this, &MainDialog::refreshPosted, this, [this] {
+        refreshPending_ = false;
+        onWorkerRefresh();
+    }, Qt::QueuedConnection);
+    connect(this, &MainDialog::progressPosted, this, [this] {
+        progressPending_ = false;
+        showProgressPosition();
+    }, Qt::QueuedConnection);
 
     connect(&controlNamed<QPushButton>(*clientArea_, "openButton"), &QPushButton::clicked, &filePanel_,
             &FilePanel::onOpenFile);
@@ -342,21 +351,13 @@ void MainDialog::enableControls(bool enabled)
 void MainDialog::postRefresh()
 {
     // A read posts one refresh per block.
-    postLatest(refreshPending_, &MainDialog::onWorkerRefresh);
+    postLatest(refreshPending_, &MainDialog::refreshPosted);
 }
 
-void MainDialog::postLatest(std::atomic<bool>& pending, void (MainDialog::*showLatest)())
+void MainDialog::postLatest(std::atomic<bool>& pending, void (MainDialog::*posted)())
 {
-    if (pending.exchange(true))
-        return;
-    QMetaObject::invokeMethod(
-        this,
-        [this, &pending, showLatest] {
-            // Cleared before showing: a value set from now on queues a call of its own.
-            pending = false;
-            (this->*showLatest)();
-        },
-        Qt::QueuedConnection);
+    if (!pending.exchange(true))
+        emit (this->*posted)();
 }
 
 void MainDialog::setProgressRange(int lower, int upper)
@@ -370,7 +371,7 @@ void MainDialog::setProgressPosition(int position)
     // range change waits for the window, so no position queued before it is
     // shown after it.
     progressPosition_ = position;
-    postLatest(progressPending_, &MainDialog::showProgressPosition);
+    postLatest(progressPending_, &MainDialog::progressPosted);
 }
 
 void MainDialog::showProgressPosition()

@@ -53,6 +53,12 @@ public:
 
     void done(int result) override;
 
+signals:
+    // From the worker: the latest texts, or the latest progress position, wait
+    // to be shown.
+    void refreshPosted();
+    void progressPosted();
+
 #ifdef _WIN32
 protected:
     // The About item of the system menu.
@@ -71,9 +77,9 @@ private:
     void onWorkerRefresh();
     void showProgressPosition();
     void resetStepLines();
-    // Queues showLatest to run on the window's thread unless a call of it is still
-    // waiting there; that one shows the latest values anyway.
-    void postLatest(std::atomic<bool>& pending, void (MainDialog::*showLatest)());
+    // Emits the queued signal posted unless an earlier one still waits to be
+    // served on the window's thread; that one shows the latest values anyway.
+    void postLatest(std::atomic<bool>& pending, void (MainDialog::*posted)());
 
     // The window's data exchange: member values into the controls, and the
     // controls' states back into the values.
@@ -100,7 +106,7 @@ private:
     StepToggle& stepToggle(ProcedureStep step) const;
 
     OperatorDialogs& dialogs_;
-    WindowThreadGate gate_{*this};
+    WindowThreadGate gate_;
     QWidget* clientArea_;
     Controls controls_;
     MainMenu menu_;

@@ -1,23 +1,45 @@
 #include "ui/WindowThreadGate.h"
 
+#include "notify/ThreadHandOver.h"
+
 #include <QCoreApplication>
-#include <QMetaObject>
-#include <QObject>
 #include <QThread>
 
 namespace orvex::ui {
 
+WindowThreadGate::WindowThreadGate()
+{
+    // The call crosses as a signal to a slot connected once, here, rather
+    // than as a functor made anew for each call, so that nothing the worker
+    // builds for a call is read on the window's thread but the call itself.
+    connect(this, &WindowThreadGate::callPosted, this, &WindowThreadGate::servePostedCall,
+            Qt::BlockingQueuedConnection);
+}
+
 bool WindowThreadGate::run(const std::function<void()>& call)
 {
-    if (QThread::currentThread() == window_.thread()) {
+    if (QThread::currentThread() == thread()) {
         call();
         return true;
     }
     if (!enter())
         return false;
-    QMetaObject::invokeMethod(&window_, call, Qt::BlockingQueuedConnection);
+    {
+        const std::lock_guard crossing(crossing_);
+        postedCall_ = &call;
+        handOver(this);
+        emit callPosted();
+        takeOver(this);
+    }
     leave();
     return true;
+}
+
+void WindowThreadGate::servePostedCall()
+{
+    takeOver(this);
+    (*postedCall_)();
+    handOver(this);
 }
 
 void WindowThreadGate::close()

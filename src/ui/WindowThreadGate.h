@@ -1,9 +1,9 @@
 #pragma once
 
+#include <QObject>
+
 #include <functional>
 #include <mutex>
-
-class QObject;
 
 namespace orvex::ui {
 
@@ -12,9 +12,12 @@ namespace orvex::ui {
 // waits for the worker. close() ends that promise safely: after it, calls from
 // other threads are dropped instead of waiting for a window that may be
 // waiting for them, and the calls already under way have all been served.
-class WindowThreadGate {
+// Create it on the window's thread.
+class WindowThreadGate : public QObject {
+    Q_OBJECT
+
 public:
-    explicit WindowThreadGate(QObject& window) : window_(window) {}
+    WindowThreadGate();
 
     // Runs call on the window's thread and returns when it has run: at once
     // when already there. False, without running it, once closed.
@@ -22,14 +25,20 @@ public:
     // Window thread only.
     void close();
 
+signals:
+    void callPosted();
+
 private:
     bool enter();
     void leave();
+    void servePostedCall();
 
-    QObject& window_;
     std::mutex mutex_;
     bool closed_ = false;
     int callsUnderWay_ = 0;
+    // One call crosses at a time; postedCall_ is what it hands over.
+    std::mutex crossing_;
+    const std::function<void()>* postedCall_ = nullptr;
 };
 
 } // namespace orvex::ui
