@@ -19,6 +19,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <random>
 
@@ -78,6 +79,20 @@ int main(int argc, char** argv)
         longestGapMs = std::max(longestGapMs, sinceProbe.restart() - kEventLoopProbeMs);
     });
 
+    // Refreshes the worker posted and the window served: with at most one
+    // waiting at a time, a read of 2048 blocks cannot pile them up.
+    std::atomic<int> refreshesPosted = 0;
+    int refreshesServed = 0;
+    int mostWaiting = 0;
+    const auto noteWaiting = [&] { mostWaiting = std::max(mostWaiting, refreshesPosted - refreshesServed); };
+    QObject::connect(&window, &ui::MainDialog::refreshPosted, &window, [&] { ++refreshesPosted; },
+                     Qt::DirectConnection);
+    QObject::connect(&window, &ui::MainDialog::refreshPosted, &window, [&] {
+        noteWaiting();
+        ++refreshesServed;
+    });
+    QObject::connect(&probe, &QTimer::timeout, noteWaiting);
+
     QElapsedTimer run;
     QTimer::singleShot(500, [&] {
         sinceProbe.start();
@@ -102,8 +117,9 @@ int main(int argc, char** argv)
         std::printf("the run ended with \"%s\"\n", status.text().toUtf8().constData());
     const auto timing = server.timing();
     const double wireSeconds = static_cast<double>((timing.bytesReceived() + timing.bytesSent()) * kBitsPerByte) / kRate;
-    std::printf("window cycle %.3f s, wire time %.3f s, ratio %.4f, longest event-loop gap %lld ms, %s\n", seconds,
-                wireSeconds, seconds / wireSeconds, static_cast<long long>(longestGapMs),
-                succeeded ? "read-back matches" : "FAILED");
+    std::printf("window cycle %.3f s, wire time %.3f s, ratio %.4f, longest event-loop gap %lld ms, refreshes %d "
+                "served, most-waiting %d, %s\n",
+                seconds, wireSeconds, seconds / wireSeconds, static_cast<long long>(longestGapMs), refreshesServed,
+                mostWaiting, succeeded ? "read-back matches" : "FAILED");
     return succeeded ? 0 : 1;
 }
