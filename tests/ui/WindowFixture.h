@@ -24,6 +24,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace orvex::test {
 
@@ -49,16 +50,21 @@ inline std::string settingsText(std::initializer_list<std::string> lines)
 }
 
 // A window whose program directory is a scratch folder and whose COM1 is the
-// simulated unit; COM2 to COM4 name devices that do not exist.
+// simulated unit; COM2 to COM4 name devices that do not exist. A fixture that
+// wants another unit or line passes them to the constructor: a virtual call
+// from here would reach only this class's own version.
 class Window : public ::testing::Test {
 protected:
-    sim::SimulatedUnit unit{unitOptions()};
-    sim::PtyUnitServer server{unit};
+    explicit Window(sim::UnitOptions unitOptions = {}, sim::PtyUnitServerOptions line = {})
+        : unit(std::move(unitOptions)), server(unit, line)
+    {
+    }
+
+    sim::SimulatedUnit unit;
+    sim::PtyUnitServer server;
     ScratchDir dir;
     ScriptedDialogs dialogs;
     std::unique_ptr<ui::MainDialog> window;
-
-    virtual sim::UnitOptions unitOptions() const { return {}; }
 
     void SetUp() override { setProgramDirectoryForTesting(dir.directory()); }
     void TearDown() override { window.reset(); }

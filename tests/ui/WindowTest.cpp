@@ -266,7 +266,9 @@ TEST_F(Window, MenuOpensTheAboutBoxAndHelpDoesNothing)
 // when the operator closes the window.
 class WindowWithSlowUnit : public Window {
 protected:
-    sim::UnitOptions unitOptions() const override
+    WindowWithSlowUnit() : Window(slowUnit()) {}
+
+    static sim::UnitOptions slowUnit()
     {
         sim::UnitOptions options;
         options.eraseTime = std::chrono::milliseconds(400);
