@@ -1,11 +1,13 @@
 // The window when its files let it down: a read-back that does not fit on the
 // disk, and settings files that are damaged, unwritable or name the wrong
-// kind of file.
+// kind of file; and when the unit or its line does: every fault of the unit on
+// every command of a whole run, noise, slow replies and replies in pieces.
 
 #include "ui/WindowFixture.h"
 
 #include <QElapsedTimer>
 #include <QRadioButton>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -349,3 +351,270 @@ const PulledCase kPulledCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(, AdapterPulledOut, ::testing::ValuesIn(kPulledCases),
                          [](const ::testing::TestParamInfo<PulledCase>& test) { return std::string(test.param.name); });
+
+namespace {
+
+// Where a run stands in its sequence; the power steps have no line of their
+// own, and a run that went through leaves no step at fault.
+enum class Stage { Detect, PowerOn, Erase, TestFF, Program, Verify, Read, PowerOff, None };
+
+struct RunCase {
+    const char* name;
+    sim::UnitOptions unit;
+    Stage stage;           // where the fault showed; None when nowhere
+    const char* stageLine; // the line that step shows; nullptr when its usual one
+    const char* failure;   // the main status text; nullptr when the run succeeds
+    const char* requests;  // the commands the unit received, as Window::receivedCommands writes them
+    int waitedMs;          // what the run must wait: 5000 per timed-out reply, the unit's work, the line
+    sim::PtyUnitServerOptions line{};
+};
+
+// Test names and failures show the case by its name.
+inline void PrintTo(const RunCase& run, std::ostream* out)
+{
+    *out << run.name;
+}
+
+struct DeviceStep {
+    const char* name;
+    Stage stage;
+    const char* okLine;
+};
+
+constexpr std::array<DeviceStep, 6> kDeviceSteps{{
+    {"Detect", Stage::Detect, "Prog ver.: 1.2.0 ONLINE"},
+    {"Erase", Stage::Erase, "Kasowanie FLASH... OK"},
+    {"TestFF", Stage::TestFF, "Test czystości... OK"},
+    {"Program", Stage::Program, "Programowanie ... OK"},
+    {"Verify", Stage::Verify, "Weryfikacja ... OK"},
+    {"Read", Stage::Read, "Odczyt ... OK"},
+}};
+
+// The steps before the one at fault passed, the later ones were never begun.
+QString expectedLine(const RunCase& run, const DeviceStep& step)
+{
+    if (step.stage == run.stage && run.stageLine != nullptr)
+        return run.stageLine;
+    if (run.failure != nullptr && step.stage > run.stage)
+        return kReady;
+    return step.okLine;
+}
+
+// The image is kSmallHex's 772 bytes: 12 blocks of 64 and one of 4.
+constexpr char kWholeRun[] = "00 0D 07 08 04 05x13 06 09 0Ax13 0B 01 02x2048 03 0E";
+
+// Time for the window's own work on top of the waits: a whole run under the
+// sanitizers on a busy machine fits, one more timed-out reply does not.
+constexpr int kRunMarginMs = 2500;
+
+} // namespace
+
+class WindowFaultMatrix : public Window, public ::testing::WithParamInterface<RunCase> {
+protected:
+    WindowFaultMatrix() : Window(GetParam().unit, GetParam().line) {}
+
+    QRegularExpression expectedMainStatus() const
+    {
+        const char* failure = GetParam().failure;
+        return QRegularExpression(failure != nullptr ? "^" + QRegularExpression::escape(failure) + "$"
+                                                     : QStringLiteral("^PROGRAM OK\\. Czas: (\\d+)\\.(\\d{3}) s$"));
+    }
+};
+
+TEST_P(WindowFaultMatrix, RunOfEveryStepEndsAsTheUnitAnswered)
+{
+    const RunCase& run = GetParam();
+    writeConfig(settingsText({"DETECT=1", "ERASE=1", "TEST FF=1", "PROGRAM=1", "VERIFY=1", "READ=1"}));
+    writeRecent({writeFirmware()});
+    const std::string readBack = dir.pathOf("dump.bin");
+    dialogs.readBackAnswer = readBack;
+    start();
+
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QTest::mouseClick(&control<QPushButton>("executeButton"), Qt::LeftButton);
+    ASSERT_TRUE(runEnds());
+    const qint64 runMs = elapsed.elapsed();
+    EXPECT_GE(runMs, run.waitedMs);
+    EXPECT_LE(runMs, run.waitedMs + kRunMarginMs);
+
+    // The run's last refresh may still be on its way.
+    QRegularExpressionMatch finalStatus;
+    EXPECT_TRUE(waitFor([&] { return (finalStatus = expectedMainStatus().match(text("mainStatusText"))).hasMatch(); }, 5000))
+        << text("mainStatusText").toStdString();
+    for (const DeviceStep& step : kDeviceSteps)
+        EXPECT_EQ(stepLine(step.name), expectedLine(run, step)) << step.name;
+    EXPECT_EQ(stepLine("Reload"), kUnticked);
+    EXPECT_TRUE(lampShows("runLamp", run.failure != nullptr ? LampState::Red : LampState::Green));
+    EXPECT_TRUE(lampShows("portLamp", LampState::Green));
+    EXPECT_TRUE(runControlsEnabled());
+    EXPECT_EQ(receivedCommands(), run.requests);
+
+    if (run.failure != nullptr) {
+        EXPECT_TRUE(dialogs.readBackStartDirectories.empty());
+        EXPECT_FALSE(fs::exists(readBack));
+        return;
+    }
+    EXPECT_EQ(dialogs.readBackStartDirectories.size(), 1u);
+    EXPECT_EQ(ScratchDir::readBytes(readBack), unit.flash());
+    if (finalStatus.hasMatch()) {
+        const int shownMs = finalStatus.captured(1).toInt() * 1000 + finalStatus.captured(2).toInt();
+        EXPECT_GE(shownMs, run.waitedMs) << "the time shown covers the waits";
+        EXPECT_LE(shownMs, runMs);
+    }
+}
+
+namespace {
+
+using sim::FaultAction;
+using enum CommandCode;
+
+sim::UnitOptions faulty(CommandCode command, int occurrence, FaultAction action, std::uint8_t value = 1)
+{
+    sim::UnitOptions options;
+    options.faults.push_back({static_cast<std::uint8_t>(command), occurrence, action, value});
+    return options;
+}
+
+RunCase passing(const char* name, sim::UnitOptions unit, int waitedMs = 0, sim::PtyUnitServerOptions line = {})
+{
+    return {name, std::move(unit), Stage::None, nullptr, nullptr, kWholeRun, waitedMs, line};
+}
+
+// A refused request is not carried out; the unit answers it with a non-zero
+// status byte. Blocks are refused at the third, or the last, short one.
+const RunCase kRefusedCases[] = {
+    // The version reply has no status byte, so the run goes on: the refusal
+    // AA 55 01 00 35 73 reads as version characters '5', then its CRC byte 's',
+    // then the zero of a byte that did not come, which ends the text.
+    {"GetVersion", faulty(CmdGetVersion, 1, FaultAction::Refuse, '5'), Stage::Detect, "Prog ver.: 5.s.", nullptr, kWholeRun, 0},
+    {"ReadInit", faulty(CmdReadInit, 1, FaultAction::Refuse), Stage::Read, "Odczyt INIT ERROR",
+     "Blad podczas odczytu programu", "00 0D 07 08 04 05x13 06 09 0Ax13 0B 01", 0},
+    // The refusal is a reply too short to hold a block.
+    {"ReadBlock", faulty(CmdReadBlock, 3, FaultAction::Refuse), Stage::Read, "Odczyt ERR odczytu",
+     "Blad podczas odczytu programu", "00 0D 07 08 04 05x13 06 09 0Ax13 0B 01 02x3", 0},
+    {"ReadEnd", faulty(CmdReadEnd, 1, FaultAction::Refuse), Stage::Read, "Odczyt End ERROR",
+     "Blad podczas odczytu programu", "00 0D 07 08 04 05x13 06 09 0Ax13 0B 01 02x2048 03", 0},
+    {"ProgramInit", faulty(CmdProgramInit, 1, FaultAction::Refuse), Stage::Program, "Programowanie INIT ERROR",
+     "Blad podczas programowania ukladu", "00 0D 07 08 04", 0},
+    {"ProgramBlock", faulty(CmdProgramBlock, 3, FaultAction::Refuse), Stage::Program, "Programowanie ERROR at 128",
+     "Blad podczas programowania ukladu", "00 0D 07 08 04 05x3", 0},
+    {"ProgramEnd", faulty(CmdProgramEnd, 1, FaultAction::Refuse), Stage::Program, "Programowanie End ERROR",
+     "Blad podczas programowania ukladu", "00 0D 07 08 04 05x13 06", 0},
+    {"Erase", faulty(CmdErase, 1, FaultAction::Refuse), Stage::Erase, "Kasowanie FLASH... ERROR",
+     "Blad podczas kasowania ukladu", "00 0D 07", 0},
+    {"BlankTest", faulty(CmdBlankTest, 1, FaultAction::Refuse), Stage::TestFF, "Test czystości... ERROR",
+     "Blad - pamiec zapisana", "00 0D 07 08", 0},
+    {"VerifyInit", faulty(CmdVerifyInit, 1, FaultAction::Refuse), Stage::Verify, "Weryfikacja INIT ERROR",
+     "Blad podczas weryfikacji programu", "00 0D 07 08 04 05x13 06 09", 0},
+    {"VerifyBlock", faulty(CmdVerifyBlock, 13, FaultAction::Refuse), Stage::Verify, "Weryfikacja ERROR at 768",
+     "Blad podczas weryfikacji programu", "00 0D 07 08 04 05x13 06 09 0Ax13", 0},
+    {"VerifyEnd", faulty(CmdVerifyEnd, 1, FaultAction::Refuse), Stage::Verify, "Weryfikacja End ERROR",
+     "Blad podczas weryfikacji programu", "00 0D 07 08 04 05x13 06 09 0Ax13 0B", 0},
+    {"PowerOn", faulty(CmdPowerOn, 1, FaultAction::Refuse), Stage::PowerOn, nullptr,
+     "Blad inicjalizacji programowania", "00 0D", 0},
+    {"PowerOff", faulty(CmdPowerOff, 1, FaultAction::Refuse), Stage::PowerOff, nullptr,
+     "Blad podczas zakonczenia procedury", kWholeRun, 0},
+};
+
+// A reply that never comes and one with a wrong CRC fail their exchange
+// alike: the lost one when its 5000 ms are over, the damaged one the moment
+// it is complete. The unit did the work either way. An init without a valid
+// reply does not stop its transfer: the first block decides, and the unit had
+// opened the transfer. Blocks fail at the last one.
+std::vector<RunCase> invalidReplyCases(FaultAction action)
+{
+    const int waitedMs = action == FaultAction::Silent ? 5000 : 0;
+    const auto failing = [&](const char* name, CommandCode command, int occurrence, Stage stage, const char* line,
+                             const char* failure, const char* requests) {
+        return RunCase{name, faulty(command, occurrence, action), stage, line, failure, requests, waitedMs};
+    };
+    return {
+        failing("GetVersion", CmdGetVersion, 1, Stage::Detect, "Connection ERROR", "Blad polaczenia z programatorem", "00"),
+        passing("ReadInit", faulty(CmdReadInit, 1, action), waitedMs),
+        failing("ReadBlock", CmdReadBlock, 2048, Stage::Read, "Odczyt ERR komunikacji", "Blad podczas odczytu programu",
+                "00 0D 07 08 04 05x13 06 09 0Ax13 0B 01 02x2048"),
+        failing("ReadEnd", CmdReadEnd, 1, Stage::Read, "Odczyt ERR komunikacji", "Blad podczas odczytu programu",
+                "00 0D 07 08 04 05x13 06 09 0Ax13 0B 01 02x2048 03"),
+        passing("ProgramInit", faulty(CmdProgramInit, 1, action), waitedMs),
+        failing("ProgramBlock", CmdProgramBlock, 13, Stage::Program, "Programowanie ERR komunikacji",
+                "Blad podczas programowania ukladu", "00 0D 07 08 04 05x13"),
+        failing("ProgramEnd", CmdProgramEnd, 1, Stage::Program, "Programowanie ERR komunikacji",
+                "Blad podczas programowania ukladu", "00 0D 07 08 04 05x13 06"),
+        failing("Erase", CmdErase, 1, Stage::Erase, "Blad polaczenia", "Blad podczas kasowania ukladu", "00 0D 07"),
+        failing("BlankTest", CmdBlankTest, 1, Stage::TestFF, "Blad polaczenia", "Blad - pamiec zapisana", "00 0D 07 08"),
+        passing("VerifyInit", faulty(CmdVerifyInit, 1, action), waitedMs),
+        failing("VerifyBlock", CmdVerifyBlock, 13, Stage::Verify, "Weryfikacja ERR komunikacji",
+                "Blad podczas weryfikacji programu", "00 0D 07 08 04 05x13 06 09 0Ax13"),
+        failing("VerifyEnd", CmdVerifyEnd, 1, Stage::Verify, "Weryfikacja ERR komunikacji",
+                "Blad podczas weryfikacji programu", "00 0D 07 08 04 05x13 06 09 0Ax13 0B"),
+        failing("PowerOn", CmdPowerOn, 1, Stage::PowerOn, nullptr, "Blad inicjalizacji programowania", "00 0D"),
+        failing("PowerOff", CmdPowerOff, 1, Stage::PowerOff, nullptr, "Blad podczas zakonczenia procedury", kWholeRun),
+    };
+}
+
+// Every reply to the command carries 0x0C, a code no request has. Only a read
+// block is judged by its command byte; every other reply by its status or
+// its version bytes, so those runs go through.
+sim::UnitOptions answeringWithWrongCommand(CommandCode command)
+{
+    return faulty(command, 0, FaultAction::WrongCommand, 0x0C);
+}
+
+const RunCase kWrongCommandCases[] = {
+    passing("GetVersion", answeringWithWrongCommand(CmdGetVersion)),
+    passing("ReadInit", answeringWithWrongCommand(CmdReadInit)),
+    {"ReadBlock", answeringWithWrongCommand(CmdReadBlock), Stage::Read, "Odczyt ERR odczytu",
+     "Blad podczas odczytu programu", "00 0D 07 08 04 05x13 06 09 0Ax13 0B 01 02", 0},
+    passing("ReadEnd", answeringWithWrongCommand(CmdReadEnd)),
+    passing("ProgramInit", answeringWithWrongCommand(CmdProgramInit)),
+    passing("ProgramBlock", answeringWithWrongCommand(CmdProgramBlock)),
+    passing("ProgramEnd", answeringWithWrongCommand(CmdProgramEnd)),
+    passing("Erase", answeringWithWrongCommand(CmdErase)),
+    passing("BlankTest", answeringWithWrongCommand(CmdBlankTest)),
+    passing("VerifyInit", answeringWithWrongCommand(CmdVerifyInit)),
+    passing("VerifyBlock", answeringWithWrongCommand(CmdVerifyBlock)),
+    passing("VerifyEnd", answeringWithWrongCommand(CmdVerifyEnd)),
+    passing("PowerOn", answeringWithWrongCommand(CmdPowerOn)),
+    passing("PowerOff", answeringWithWrongCommand(CmdPowerOff)),
+};
+
+sim::UnitOptions noisyUnit()
+{
+    sim::UnitOptions options;
+    options.noiseBytes = 9; // the whole noise pattern, 0x55 included, and more
+    return options;
+}
+
+// Erase and blank test take 4000 ms each, and each of the 2074 blocks 1 ms.
+sim::UnitOptions slowUnit()
+{
+    sim::UnitOptions options;
+    options.eraseTime = std::chrono::milliseconds(4000);
+    options.blockTime = std::chrono::milliseconds(1);
+    return options;
+}
+
+// A line of 230400 bps hands the reader each read reply of 77 bytes in
+// pieces of 23 bytes, a millisecond apart.
+constexpr sim::PtyUnitServerOptions kSplittingLine{230400};
+
+const RunCase kWholeRunCases[] = {
+    passing("NoiseBeforeEveryReply", noisyUnit()),
+    passing("SlowEraseAndBlocks", slowUnit(), 2 * 4000 + 2074),
+    // The run puts 28561 request and 157920 reply bytes on the line, ten bits each.
+    passing("RepliesSplitByTheLine", {}, 8094, kSplittingLine),
+};
+
+std::string caseName(const ::testing::TestParamInfo<RunCase>& test)
+{
+    return test.param.name;
+}
+
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(Refuse, WindowFaultMatrix, ::testing::ValuesIn(kRefusedCases), caseName);
+INSTANTIATE_TEST_SUITE_P(Silent, WindowFaultMatrix, ::testing::ValuesIn(invalidReplyCases(FaultAction::Silent)), caseName);
+INSTANTIATE_TEST_SUITE_P(BadCrc, WindowFaultMatrix, ::testing::ValuesIn(invalidReplyCases(FaultAction::BadCrc)), caseName);
+INSTANTIATE_TEST_SUITE_P(WrongCommand, WindowFaultMatrix, ::testing::ValuesIn(kWrongCommandCases), caseName);
+INSTANTIATE_TEST_SUITE_P(WholeRun, WindowFaultMatrix, ::testing::ValuesIn(kWholeRunCases), caseName);

@@ -20,11 +20,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cstdio>
 #include <initializer_list>
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace orvex::test {
 
@@ -147,6 +150,32 @@ protected:
     {
         return runEnds() && waitFor([&] { return text("mainStatusText").startsWith("PROGRAM OK. Czas: "); }, 5000)
             && lampShows("runLamp", LampState::Green);
+    }
+
+    // What a run locks until its end: the execute button and the step toggles.
+    bool runControlsEnabled() const
+    {
+        return control("executeButton").isEnabled()
+            && std::all_of(kStepNames.begin(), kStepNames.end(), [&](const char* step) { return toggle(step).isEnabled(); });
+    }
+
+    // The commands the unit received, in order, in hex; repeats are counted,
+    // so a program transfer of three blocks reads "04 05x3 06".
+    std::string receivedCommands() const
+    {
+        const std::vector<sim::ReceivedRequest> requests = unit.requests();
+        std::string commands;
+        for (auto run = requests.begin(); run != requests.end();) {
+            const auto runEnd = std::find_if(run, requests.end(),
+                                             [&](const sim::ReceivedRequest& r) { return r.command != run->command; });
+            char hex[4];
+            std::snprintf(hex, sizeof hex, "%02X", run->command);
+            commands += (commands.empty() ? "" : " ") + std::string(hex);
+            if (runEnd - run > 1)
+                commands += "x" + std::to_string(runEnd - run);
+            run = runEnd;
+        }
+        return commands;
     }
 
     QStringList comboItems() const
