@@ -5,9 +5,11 @@
 #include "support/ScratchDir.h"
 
 #include <chrono>
+#include <cstdint>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <random>
 #include <thread>
 
@@ -160,6 +162,47 @@ TEST_F(Executor, SaveDialogTimeCountsTowardsTheRun)
     const std::string status = slowNotifier.texts().snapshot().mainStatus;
     ASSERT_TRUE(status.starts_with("PROGRAM OK. Czas: ")) << status;
     EXPECT_GE(std::stod(status.substr(18)), 0.4);
+}
+
+namespace {
+
+// The wake-up latency the processors are held to, as Linux reports it; none
+// when this process may not read it.
+std::optional<std::int32_t> processorWakeLatencyUs()
+{
+    std::FILE* qos = std::fopen("/dev/cpu_dma_latency", "rb");
+    if (qos == nullptr)
+        return std::nullopt;
+    std::int32_t latency = 0;
+    const bool read = std::fread(&latency, sizeof latency, 1, qos) == 1;
+    std::fclose(qos);
+    return read ? std::optional(latency) : std::nullopt;
+}
+
+} // namespace
+
+TEST_F(Executor, ProcessorsWakeFastWhileFramesGoToAndFroOnly)
+{
+    if (!processorWakeLatencyUs())
+        GTEST_SKIP() << "/dev/cpu_dma_latency cannot be read here (it is root's)";
+    struct SamplingNotifier : RecordingNotifier {
+        std::optional<std::int32_t> duringTransfer;
+        std::optional<std::int32_t> inSaveDialog;
+        void setProgressRange(int, int) override { duringTransfer = processorWakeLatencyUs(); }
+        std::optional<std::string> chooseReadBackFile() override
+        {
+            inSaveDialog = processorWakeLatencyUs();
+            return std::nullopt;
+        }
+    } sampling;
+    ProgrammerDevice samplingDevice(port, sampling, kShortReceiveTimeoutMs);
+    ProcedureExecutor samplingExecutor(samplingDevice, sampling);
+    samplingExecutor.setPendingRun(StepBit::Read);
+    samplingExecutor.runProcedure();
+    EXPECT_EQ(sampling.duringTransfer, 0);
+    ASSERT_TRUE(sampling.inSaveDialog);
+    EXPECT_GT(*sampling.inSaveDialog, 0) << "the operator's time in the dialog is not the run's";
+    EXPECT_GT(processorWakeLatencyUs().value_or(0), 0);
 }
 
 TEST_F(Executor, CancelledOrFailedSaveKeepsTheSuccessLine)
