@@ -88,6 +88,15 @@ protected:
     }
 
     bool askedForFile() const { return !notifier.eventsOf(Kind::ChooseFile).empty(); }
+
+    // A read run on the same unit, shown through another notifier.
+    void runReadReportingTo(RecordingNotifier& other)
+    {
+        ProgrammerDevice otherDevice(this->port, other, Wiring::kShortReceiveTimeoutMs);
+        ProcedureExecutor otherExecutor(otherDevice, other);
+        otherExecutor.setPendingRun(StepBit::Read);
+        otherExecutor.runProcedure();
+    }
 };
 
 using Executor = ExecutorOn<test::DeviceOnMemoryUnit>;
@@ -155,10 +164,7 @@ TEST_F(Executor, SaveDialogTimeCountsTowardsTheRun)
             return std::nullopt;
         }
     } slowNotifier;
-    ProgrammerDevice slowDevice(port, slowNotifier, kShortReceiveTimeoutMs);
-    ProcedureExecutor slowExecutor(slowDevice, slowNotifier);
-    slowExecutor.setPendingRun(StepBit::Read);
-    slowExecutor.runProcedure();
+    runReadReportingTo(slowNotifier);
     const std::string status = slowNotifier.texts().snapshot().mainStatus;
     ASSERT_TRUE(status.starts_with("PROGRAM OK. Czas: ")) << status;
     EXPECT_GE(std::stod(status.substr(18)), 0.4);
@@ -195,10 +201,7 @@ TEST_F(Executor, ProcessorsWakeFastWhileFramesGoToAndFroOnly)
             return std::nullopt;
         }
     } sampling;
-    ProgrammerDevice samplingDevice(port, sampling, kShortReceiveTimeoutMs);
-    ProcedureExecutor samplingExecutor(samplingDevice, sampling);
-    samplingExecutor.setPendingRun(StepBit::Read);
-    samplingExecutor.runProcedure();
+    runReadReportingTo(sampling);
     EXPECT_EQ(sampling.duringTransfer, 0);
     ASSERT_TRUE(sampling.inSaveDialog);
     EXPECT_GT(*sampling.inSaveDialog, 0) << "the operator's time in the dialog is not the run's";
