@@ -180,15 +180,16 @@ void MainDialog::connectHandlers()
     for (const ProcedureStep step : kProcedureSteps)
         connect(&stepToggle(step), &StepToggle::clicked, this, &MainDialog::onStepToggle);
     connect(comButtons_, &QButtonGroup::idClicked, this, &MainDialog::onComSelect);
-    // Cleared before showing: a value set from then on posts again.
-    connect(this, &MainDialog::refreshPosted, this, [this] {
-        refreshPending_ = false;
-        onWorkerRefresh();
+    connect(this, &MainDialog::workerStatePosted, this, [this] {
+        if (!displayPause_.isActive())
+            showWorkerState();
     }, Qt::QueuedConnection);
-    connect(this, &MainDialog::progressPosted, this, [this] {
-        progressPending_ = false;
-        showProgressPosition();
-    }, Qt::QueuedConnection);
+    displayPause_.setSingleShot(true);
+    displayPause_.setInterval(kDisplayPauseMs);
+    connect(&displayPause_, &QTimer::timeout, this, [this] {
+        if (workerStatePending_)
+            showWorkerState();
+    });
 
     connect(&controlNamed<QPushButton>(*clientArea_, "openButton"), &QPushButton::clicked, &filePanel_,
             &FilePanel::onOpenFile);
@@ -290,11 +291,6 @@ void MainDialog::onComSelect(int)
     engine_.requestPortChange(portNumber_);
 }
 
-void MainDialog::onWorkerRefresh()
-{
-    showValues();
-}
-
 void MainDialog::resetStepLines()
 {
     for (const ProcedureStep step : kProcedureSteps)
@@ -350,33 +346,39 @@ void MainDialog::enableControls(bool enabled)
 
 void MainDialog::postRefresh()
 {
-    // A read posts one refresh per block.
-    postLatest(refreshPending_, &MainDialog::refreshPosted);
+    postWorkerState();
 }
 
-void MainDialog::postLatest(std::atomic<bool>& pending, void (MainDialog::*posted)())
+void MainDialog::postWorkerState()
 {
-    if (!pending.exchange(true))
-        emit (this->*posted)();
+    if (!workerStatePending_.exchange(true))
+        emit workerStatePosted();
 }
 
 void MainDialog::setProgressRange(int lower, int upper)
 {
-    gate_.run([&] { controls_.progress->setRange(lower, upper); });
+    gate_.run([&] {
+        controls_.progress->setRange(lower, upper);
+        // Not the old range's last position, should it be shown before the
+        // worker sets the first one.
+        progressPosition_ = lower;
+    });
 }
 
 void MainDialog::setProgressPosition(int position)
 {
-    // Once per block: the worker does not wait for the bar to be drawn. A
-    // range change waits for the window, so no position queued before it is
-    // shown after it.
+    // Once per block: the worker does not wait for the bar to be drawn.
     progressPosition_ = position;
-    postLatest(progressPending_, &MainDialog::progressPosted);
+    postWorkerState();
 }
 
-void MainDialog::showProgressPosition()
+void MainDialog::showWorkerState()
 {
+    // Cleared first: what the worker sets from now on posts again.
+    workerStatePending_ = false;
     controls_.progress->setValue(progressPosition_);
+    showValues();
+    displayPause_.start();
 }
 
 std::optional<std::string> MainDialog::chooseReadBackFile()
@@ -431,6 +433,10 @@ void MainDialog::applyEnabled(bool enabled)
     menu_.reload->setEnabled(enabled);
 
     runUnderWay_ = !enabled;
+    // The run's outcome is in the texts by now; the operator sees it with
+    // the controls, not a pause later.
+    if (enabled)
+        showWorkerState();
     if (enabled && closeAfterRun_)
         QMetaObject::invokeMethod(this, [this, result = *closeAfterRun_] { done(result); }, Qt::QueuedConnection);
 }

@@ -9,6 +9,7 @@
 #include "ui/WindowThreadGate.h"
 
 #include <QDialog>
+#include <QTimer>
 
 #include <array>
 #include <atomic>
@@ -54,10 +55,8 @@ public:
     void done(int result) override;
 
 signals:
-    // From the worker: the latest texts, or the latest progress position, wait
-    // to be shown.
-    void refreshPosted();
-    void progressPosted();
+    // From the worker: new texts or a new progress position wait to be shown.
+    void workerStatePosted();
 
 #ifdef _WIN32
 protected:
@@ -74,12 +73,13 @@ private:
     void onExecute();
     void onStepToggle();
     void onComSelect(int comIndex);
-    void onWorkerRefresh();
-    void showProgressPosition();
+    // The worker's latest texts and progress position onto the screen, then
+    // a pause before the next time.
+    void showWorkerState();
     void resetStepLines();
-    // Emits the queued signal posted unless an earlier one still waits to be
-    // served on the window's thread; that one shows the latest values anyway.
-    void postLatest(std::atomic<bool>& pending, void (MainDialog::*posted)());
+    // Posts workerStatePosted unless an earlier post has not been shown yet;
+    // showing it shows the latest values anyway.
+    void postWorkerState();
 
     // The window's data exchange: member values into the controls, and the
     // controls' states back into the values.
@@ -119,8 +119,13 @@ private:
     LampState portLampState_ = LampState::Red;
     std::string portOpenFailure_;
     int portNumber_ = 1;
-    std::atomic<bool> refreshPending_{false};
-    std::atomic<bool> progressPending_{false};
+    // A read posts new texts and a new position 130 times a second. Nobody
+    // reads that fast, and serving each would cost the window more processor
+    // time than the whole transfer: what comes during a pause after a showing
+    // waits for its end, and all of it is shown at once.
+    static constexpr int kDisplayPauseMs = 40;
+    QTimer displayPause_;
+    std::atomic<bool> workerStatePending_{false};
     std::atomic<int> progressPosition_{0};
     bool runUnderWay_ = false;
     std::optional<int> closeAfterRun_;

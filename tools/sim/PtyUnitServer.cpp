@@ -64,6 +64,9 @@ ExchangeTiming PtyUnitServer::timing() const
 
 void PtyUnitServer::serve()
 {
+    // Named, so that a program hosting a unit can tell its own threads' work
+    // from the unit's.
+    pthread_setname_np(pthread_self(), kThreadName);
     if (!outbound_.instant())
         preferRealTimeScheduling();
     std::array<std::uint8_t, kReadChunk> buffer;

@@ -38,6 +38,8 @@ public:
     // Declared outside the class: GCC rejects a nested aggregate with default
     // member initializers as a default argument of the class's own constructor.
     using Options = PtyUnitServerOptions;
+    // The serving thread's name, as /proc/<pid>/task/<tid>/comm shows it.
+    static constexpr const char* kThreadName = "unit-server";
 
     // Throws std::system_error when no pty can be had.
     explicit PtyUnitServer(SimulatedUnit& unit, Options options = {});
