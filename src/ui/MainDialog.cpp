@@ -346,11 +346,8 @@ void MainDialog::enableControls(bool enabled)
 
 void MainDialog::postRefresh()
 {
-    postWorkerState();
-}
-
-void MainDialog::postWorkerState()
-{
+    // Not again while an earlier post waits to be shown: showing it shows the
+    // latest values anyway.
     if (!workerStatePending_.exchange(true))
         emit workerStatePosted();
 }
@@ -369,7 +366,7 @@ void MainDialog::setProgressPosition(int position)
 {
     // Once per block: the worker does not wait for the bar to be drawn.
     progressPosition_ = position;
-    postWorkerState();
+    postRefresh();
 }
 
 void MainDialog::showWorkerState()

@@ -77,9 +77,6 @@ private:
     // a pause before the next time.
     void showWorkerState();
     void resetStepLines();
-    // Posts workerStatePosted unless an earlier post has not been shown yet;
-    // showing it shows the latest values anyway.
-    void postWorkerState();
 
     // The window's data exchange: member values into the controls, and the
     // controls' states back into the values.
