@@ -198,7 +198,7 @@ bool fillNewVersion(int newDescriptor, int oldDescriptor, std::string_view bytes
     struct stat old {};
     return holdExclusively(newDescriptor) && ::fstat(oldDescriptor, &old) == 0
         && ::fchmod(newDescriptor, old.st_mode & 07777) == 0 && writeAll(newDescriptor, bytes)
-        && ::fsync(newDescriptor) == 0;
+        && flushToDisk(newDescriptor);
 }
 
 // Makes the rename itself survive a power cut.
@@ -208,8 +208,8 @@ void syncFolderOf(const std::string& file)
     const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : file.substr(0, slash);
     const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (descriptor >= 0) {
-        ::fsync(descriptor);
-        ::close(descriptor);
+        flushToDisk(descriptor);
+        closeDescriptor(descriptor);
     }
 }
 
