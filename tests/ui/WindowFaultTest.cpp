@@ -481,40 +481,47 @@ RunCase passing(const char* name, sim::UnitOptions unit, int waitedMs = 0, sim::
     return {name, std::move(unit), Stage::None, nullptr, nullptr, kWholeRun, waitedMs, line};
 }
 
+RunCase failing(const char* name, sim::UnitOptions unit, Stage stage, const char* stageLine, const char* failure,
+                const char* requests, int waitedMs = 0)
+{
+    return {name, std::move(unit), stage, stageLine, failure, requests, waitedMs};
+}
+
 // A refused request is not carried out; the unit answers it with a non-zero
 // status byte. Blocks are refused at the third, or the last, short one.
 const RunCase kRefusedCases[] = {
     // The version reply has no status byte, so the run goes on: the refusal
     // AA 55 01 00 35 73 reads as version characters '5', then its CRC byte 's',
     // then the zero of a byte that did not come, which ends the text.
-    {"GetVersion", faulty(CmdGetVersion, 1, FaultAction::Refuse, '5'), Stage::Detect, "Prog ver.: 5.s.", nullptr, kWholeRun, 0},
-    {"ReadInit", faulty(CmdReadInit, 1, FaultAction::Refuse), Stage::Read, "Odczyt INIT ERROR",
-     "Blad podczas odczytu programu", "00 0D 07 08 04 05x13 06 09 0Ax13 0B 01", 0},
+    failing("GetVersion", faulty(CmdGetVersion, 1, FaultAction::Refuse, '5'), Stage::Detect, "Prog ver.: 5.s.", nullptr,
+            kWholeRun),
+    failing("ReadInit", faulty(CmdReadInit, 1, FaultAction::Refuse), Stage::Read, "Odczyt INIT ERROR",
+            "Blad podczas odczytu programu", "00 0D 07 08 04 05x13 06 09 0Ax13 0B 01"),
     // The refusal is a reply too short to hold a block.
-    {"ReadBlock", faulty(CmdReadBlock, 3, FaultAction::Refuse), Stage::Read, "Odczyt ERR odczytu",
-     "Blad podczas odczytu programu", "00 0D 07 08 04 05x13 06 09 0Ax13 0B 01 02x3", 0},
-    {"ReadEnd", faulty(CmdReadEnd, 1, FaultAction::Refuse), Stage::Read, "Odczyt End ERROR",
-     "Blad podczas odczytu programu", "00 0D 07 08 04 05x13 06 09 0Ax13 0B 01 02x2048 03", 0},
-    {"ProgramInit", faulty(CmdProgramInit, 1, FaultAction::Refuse), Stage::Program, "Programowanie INIT ERROR",
-     "Blad podczas programowania ukladu", "00 0D 07 08 04", 0},
-    {"ProgramBlock", faulty(CmdProgramBlock, 3, FaultAction::Refuse), Stage::Program, "Programowanie ERROR at 128",
-     "Blad podczas programowania ukladu", "00 0D 07 08 04 05x3", 0},
-    {"ProgramEnd", faulty(CmdProgramEnd, 1, FaultAction::Refuse), Stage::Program, "Programowanie End ERROR",
-     "Blad podczas programowania ukladu", "00 0D 07 08 04 05x13 06", 0},
-    {"Erase", faulty(CmdErase, 1, FaultAction::Refuse), Stage::Erase, "Kasowanie FLASH... ERROR",
-     "Blad podczas kasowania ukladu", "00 0D 07", 0},
-    {"BlankTest", faulty(CmdBlankTest, 1, FaultAction::Refuse), Stage::TestFF, "Test czystości... ERROR",
-     "Blad - pamiec zapisana", "00 0D 07 08", 0},
-    {"VerifyInit", faulty(CmdVerifyInit, 1, FaultAction::Refuse), Stage::Verify, "Weryfikacja INIT ERROR",
-     "Blad podczas weryfikacji programu", "00 0D 07 08 04 05x13 06 09", 0},
-    {"VerifyBlock", faulty(CmdVerifyBlock, 13, FaultAction::Refuse), Stage::Verify, "Weryfikacja ERROR at 768",
-     "Blad podczas weryfikacji programu", "00 0D 07 08 04 05x13 06 09 0Ax13", 0},
-    {"VerifyEnd", faulty(CmdVerifyEnd, 1, FaultAction::Refuse), Stage::Verify, "Weryfikacja End ERROR",
-     "Blad podczas weryfikacji programu", "00 0D 07 08 04 05x13 06 09 0Ax13 0B", 0},
-    {"PowerOn", faulty(CmdPowerOn, 1, FaultAction::Refuse), Stage::PowerOn, nullptr,
-     "Blad inicjalizacji programowania", "00 0D", 0},
-    {"PowerOff", faulty(CmdPowerOff, 1, FaultAction::Refuse), Stage::PowerOff, nullptr,
-     "Blad podczas zakonczenia procedury", kWholeRun, 0},
+    failing("ReadBlock", faulty(CmdReadBlock, 3, FaultAction::Refuse), Stage::Read, "Odczyt ERR odczytu",
+            "Blad podczas odczytu programu", "00 0D 07 08 04 05x13 06 09 0Ax13 0B 01 02x3"),
+    failing("ReadEnd", faulty(CmdReadEnd, 1, FaultAction::Refuse), Stage::Read, "Odczyt End ERROR",
+            "Blad podczas odczytu programu", "00 0D 07 08 04 05x13 06 09 0Ax13 0B 01 02x2048 03"),
+    failing("ProgramInit", faulty(CmdProgramInit, 1, FaultAction::Refuse), Stage::Program, "Programowanie INIT ERROR",
+            "Blad podczas programowania ukladu", "00 0D 07 08 04"),
+    failing("ProgramBlock", faulty(CmdProgramBlock, 3, FaultAction::Refuse), Stage::Program,
+            "Programowanie ERROR at 128", "Blad podczas programowania ukladu", "00 0D 07 08 04 05x3"),
+    failing("ProgramEnd", faulty(CmdProgramEnd, 1, FaultAction::Refuse), Stage::Program, "Programowanie End ERROR",
+            "Blad podczas programowania ukladu", "00 0D 07 08 04 05x13 06"),
+    failing("Erase", faulty(CmdErase, 1, FaultAction::Refuse), Stage::Erase, "Kasowanie FLASH... ERROR",
+            "Blad podczas kasowania ukladu", "00 0D 07"),
+    failing("BlankTest", faulty(CmdBlankTest, 1, FaultAction::Refuse), Stage::TestFF, "Test czystości... ERROR",
+            "Blad - pamiec zapisana", "00 0D 07 08"),
+    failing("VerifyInit", faulty(CmdVerifyInit, 1, FaultAction::Refuse), Stage::Verify, "Weryfikacja INIT ERROR",
+            "Blad podczas weryfikacji programu", "00 0D 07 08 04 05x13 06 09"),
+    failing("VerifyBlock", faulty(CmdVerifyBlock, 13, FaultAction::Refuse), Stage::Verify, "Weryfikacja ERROR at 768",
+            "Blad podczas weryfikacji programu", "00 0D 07 08 04 05x13 06 09 0Ax13"),
+    failing("VerifyEnd", faulty(CmdVerifyEnd, 1, FaultAction::Refuse), Stage::Verify, "Weryfikacja End ERROR",
+            "Blad podczas weryfikacji programu", "00 0D 07 08 04 05x13 06 09 0Ax13 0B"),
+    failing("PowerOn", faulty(CmdPowerOn, 1, FaultAction::Refuse), Stage::PowerOn, nullptr,
+            "Blad inicjalizacji programowania", "00 0D"),
+    failing("PowerOff", faulty(CmdPowerOff, 1, FaultAction::Refuse), Stage::PowerOff, nullptr,
+            "Blad podczas zakonczenia procedury", kWholeRun),
 };
 
 // A reply that never comes and one with a wrong CRC fail their exchange
@@ -525,31 +532,32 @@ const RunCase kRefusedCases[] = {
 std::vector<RunCase> invalidReplyCases(FaultAction action)
 {
     const int waitedMs = action == FaultAction::Silent ? 5000 : 0;
-    const auto failing = [&](const char* name, CommandCode command, int occurrence, Stage stage, const char* line,
-                             const char* failure, const char* requests) {
-        return RunCase{name, faulty(command, occurrence, action), stage, line, failure, requests, waitedMs};
-    };
     return {
-        failing("GetVersion", CmdGetVersion, 1, Stage::Detect, "Connection ERROR", "Blad polaczenia z programatorem", "00"),
+        failing("GetVersion", faulty(CmdGetVersion, 1, action), Stage::Detect, "Connection ERROR",
+                "Blad polaczenia z programatorem", "00", waitedMs),
         passing("ReadInit", faulty(CmdReadInit, 1, action), waitedMs),
-        failing("ReadBlock", CmdReadBlock, 2048, Stage::Read, "Odczyt ERR komunikacji", "Blad podczas odczytu programu",
-                "00 0D 07 08 04 05x13 06 09 0Ax13 0B 01 02x2048"),
-        failing("ReadEnd", CmdReadEnd, 1, Stage::Read, "Odczyt ERR komunikacji", "Blad podczas odczytu programu",
-                "00 0D 07 08 04 05x13 06 09 0Ax13 0B 01 02x2048 03"),
+        failing("ReadBlock", faulty(CmdReadBlock, 2048, action), Stage::Read, "Odczyt ERR komunikacji",
+                "Blad podczas odczytu programu", "00 0D 07 08 04 05x13 06 09 0Ax13 0B 01 02x2048", waitedMs),
+        failing("ReadEnd", faulty(CmdReadEnd, 1, action), Stage::Read, "Odczyt ERR komunikacji",
+                "Blad podczas odczytu programu", "00 0D 07 08 04 05x13 06 09 0Ax13 0B 01 02x2048 03", waitedMs),
         passing("ProgramInit", faulty(CmdProgramInit, 1, action), waitedMs),
-        failing("ProgramBlock", CmdProgramBlock, 13, Stage::Program, "Programowanie ERR komunikacji",
-                "Blad podczas programowania ukladu", "00 0D 07 08 04 05x13"),
-        failing("ProgramEnd", CmdProgramEnd, 1, Stage::Program, "Programowanie ERR komunikacji",
-                "Blad podczas programowania ukladu", "00 0D 07 08 04 05x13 06"),
-        failing("Erase", CmdErase, 1, Stage::Erase, "Blad polaczenia", "Blad podczas kasowania ukladu", "00 0D 07"),
-        failing("BlankTest", CmdBlankTest, 1, Stage::TestFF, "Blad polaczenia", "Blad - pamiec zapisana", "00 0D 07 08"),
+        failing("ProgramBlock", faulty(CmdProgramBlock, 13, action), Stage::Program, "Programowanie ERR komunikacji",
+                "Blad podczas programowania ukladu", "00 0D 07 08 04 05x13", waitedMs),
+        failing("ProgramEnd", faulty(CmdProgramEnd, 1, action), Stage::Program, "Programowanie ERR komunikacji",
+                "Blad podczas programowania ukladu", "00 0D 07 08 04 05x13 06", waitedMs),
+        failing("Erase", faulty(CmdErase, 1, action), Stage::Erase, "Blad polaczenia", "Blad podczas kasowania ukladu",
+                "00 0D 07", waitedMs),
+        failing("BlankTest", faulty(CmdBlankTest, 1, action), Stage::TestFF, "Blad polaczenia",
+                "Blad - pamiec zapisana", "00 0D 07 08", waitedMs),
         passing("VerifyInit", faulty(CmdVerifyInit, 1, action), waitedMs),
-        failing("VerifyBlock", CmdVerifyBlock, 13, Stage::Verify, "Weryfikacja ERR komunikacji",
-                "Blad podczas weryfikacji programu", "00 0D 07 08 04 05x13 06 09 0Ax13"),
-        failing("VerifyEnd", CmdVerifyEnd, 1, Stage::Verify, "Weryfikacja ERR komunikacji",
-                "Blad podczas weryfikacji programu", "00 0D 07 08 04 05x13 06 09 0Ax13 0B"),
-        failing("PowerOn", CmdPowerOn, 1, Stage::PowerOn, nullptr, "Blad inicjalizacji programowania", "00 0D"),
-        failing("PowerOff", CmdPowerOff, 1, Stage::PowerOff, nullptr, "Blad podczas zakonczenia procedury", kWholeRun),
+        failing("VerifyBlock", faulty(CmdVerifyBlock, 13, action), Stage::Verify, "Weryfikacja ERR komunikacji",
+                "Blad podczas weryfikacji programu", "00 0D 07 08 04 05x13 06 09 0Ax13", waitedMs),
+        failing("VerifyEnd", faulty(CmdVerifyEnd, 1, action), Stage::Verify, "Weryfikacja ERR komunikacji",
+                "Blad podczas weryfikacji programu", "00 0D 07 08 04 05x13 06 09 0Ax13 0B", waitedMs),
+        failing("PowerOn", faulty(CmdPowerOn, 1, action), Stage::PowerOn, nullptr, "Blad inicjalizacji programowania",
+                "00 0D", waitedMs),
+        failing("PowerOff", faulty(CmdPowerOff, 1, action), Stage::PowerOff, nullptr,
+                "Blad podczas zakonczenia procedury", kWholeRun, waitedMs),
     };
 }
 
