@@ -13,27 +13,21 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <random>
 
 using namespace orvex;
 
 namespace {
 
-class QuietNotifier : public WorkerNotifier {
+class QuietObserver final : public RunObserver {
 public:
-    void setRunLamp(LampState) override {}
-    void setPortLamp(LampState) override {}
-    void enableControls(bool) override {}
-    void postRefresh() override {}
-    void setProgressRange(int, int) override {}
-    void setProgressPosition(int) override {}
-    std::optional<std::string> chooseReadBackFile() override { return std::nullopt; }
-    void reportSaveFailure(const std::string&, const std::string&) override {}
+    void onRunEvent(const RunEvent&) override {}
 };
 
 struct Phase {
     const char* name;
-    int (ProgrammerDevice::*operation)();
+    std::function<bool()> operation;
 };
 
 } // namespace
@@ -43,10 +37,10 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     sim::SimulatedUnit unit;
     sim::PtyUnitServer server(unit);
-    QuietNotifier notifier;
+    QuietObserver observer;
     SerialPort port;
-    ProgrammerDevice device(port, notifier);
-    if (!port.openDevice(server.devicePath(), 115200) || device.powerOn() == 0) {
+    ProgrammerDevice device(port, observer);
+    if (!port.openDevice(server.devicePath(), 115200) || !device.powerOn()) {
         std::fprintf(stderr, "cannot reach the simulated unit\n");
         return 1;
     }
@@ -55,27 +49,26 @@ int main(int argc, char** argv)
     std::mt19937 rng(7);
     for (auto& b : image)
         b = static_cast<std::uint8_t>(rng());
-    device.setImage(image.data(), static_cast<int>(image.size()));
 
     // Each transfer: init, 2048 blocks, end.
     constexpr int kExchangesPerTransfer = ProgrammerDevice::kFlashSize / ProgrammerDevice::kBlockSize + 2;
-    const Phase phases[] = {{"program", &ProgrammerDevice::programFlash},
-                            {"verify", &ProgrammerDevice::verifyFlash},
-                            {"read", &ProgrammerDevice::readFlash}};
+    const Phase phases[] = {{"program", [&] { return device.programFlash(image); }},
+                            {"verify", [&] { return device.verifyFlash(image); }},
+                            {"read", [&] { return device.readFlash(); }}};
     double totalWall = 0.0;
     double totalCpu = 0.0;
     bool allOk = true;
     for (const Phase& phase : phases) {
         const double cpuBefore = test::threadCpuSeconds();
         const auto start = std::chrono::steady_clock::now();
-        const int result = (device.*phase.operation)();
+        const bool result = phase.operation();
         const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         const double cpu = test::threadCpuSeconds() - cpuBefore;
-        allOk = allOk && result == 1;
+        allOk = allOk && result;
         totalWall += wall;
         totalCpu += cpu;
         std::printf("%-8s %s  %7.3f s wall  %6.1f us wall/exchange  %6.1f us PC CPU/exchange\n", phase.name,
-                    result == 1 ? "ok    " : "FAILED", wall, wall * 1e6 / kExchangesPerTransfer,
+                    result ? "ok    " : "FAILED", wall, wall * 1e6 / kExchangesPerTransfer,
                     cpu * 1e6 / kExchangesPerTransfer);
     }
     const bool sameBytes = device.readBackLength() == ProgrammerDevice::kFlashSize

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QStringList>
 
+#include <algorithm>
 #include <array>
 
 namespace orvex::cli {
@@ -78,6 +79,8 @@ public:
         parser_.addOption(read_);
         parser_.addOption(lenient_);
         parser_.addOption(listPorts_);
+        parser_.addOption(json_);
+        parser_.addOption(trace_);
         parser_.addPositionalArgument("FIRMWARE", "Intel HEX (name ending in hex) or binary image.", "[FIRMWARE]");
     }
 
@@ -113,6 +116,9 @@ private:
         CliOptions options;
         options.port = toBytes(parser_.value(port_));
         options.lenient = parser_.isSet(lenient_);
+        options.json = parser_.isSet(json_);
+        if (parser_.isSet(trace_))
+            options.traceFile = toBytes(parser_.value(trace_));
         for (const StepOption& step : kStepOptions)
             if (parser_.isSet(step.longName))
                 options.stepSet |= step.bit;
@@ -131,6 +137,8 @@ private:
             return refuse("no step given: use at least one of -d, -e, -b, -w, -v, -r");
         if ((options.stepSet & kFirmwareSteps) != 0 && !options.firmwareFile)
             return refuse("--program and --verify need a FIRMWARE file");
+        if (options.json && options.readBackFile == kStandardOutputName)
+            return refuse("--json and -r - cannot share standard output");
 
         ParsedCommandLine parsed;
         parsed.action = ParsedCommandLine::Action::Run;
@@ -154,6 +162,13 @@ private:
     QCommandLineOption listPorts_{QStringList{"list-ports"},
                                   "List the serial ports of this system and the device each of COM1 to COM4 "
                                   "stands for."};
+    QCommandLineOption json_{QStringList{"json"},
+                             "Print the run's events as JSON Lines on standard output, one object each, and "
+                             "nothing else there (see json-events.md)."};
+    QCommandLineOption trace_{QStringList{"trace"},
+                              "Write every frame both ways into FILE, as it happens, with the seconds since the "
+                              "port was opened.",
+                              "FILE"};
 };
 
 } // namespace
@@ -161,6 +176,11 @@ private:
 ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments)
 {
     return OrvexCommandLine().parse(arguments);
+}
+
+bool asksForJson(const std::vector<std::string>& arguments)
+{
+    return std::find(arguments.begin(), arguments.end(), "--json") != arguments.end();
 }
 
 } // namespace orvex::cli

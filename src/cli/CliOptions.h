@@ -29,6 +29,10 @@ struct CliOptions {
     // Load the firmware by the window's rules: skip rejected HEX lines, need
     // no end record, accept an image without data.
     bool lenient = false;
+    // JSON Lines of the run's events on standard output instead of text.
+    bool json = false;
+    // Every frame both ways, into this file.
+    std::optional<std::string> traceFile;
 };
 
 // What the command line asks for: a procedure, or one of the informational
@@ -42,5 +46,9 @@ struct ParsedCommandLine {
 };
 
 ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments);
+
+// Whether the arguments ask for JSON output, also when they cannot be parsed:
+// a refusal must then be JSON too.
+bool asksForJson(const std::vector<std::string>& arguments);
 
 } // namespace orvex::cli

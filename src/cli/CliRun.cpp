@@ -1,19 +1,23 @@
 #include "cli/CliRun.h"
 
-#include "cli/ConsoleNotifier.h"
+#include "cli/ConsolePresenter.h"
+#include "cli/JsonEventWriter.h"
 #include "cli/Preflight.h"
 #include "cli/SerialPorts.h"
-#include "device/ProgrammerDevice.h"
-#include "engine/ProcedureExecutor.h"
-#include "engine/RequestMailbox.h"
+#include "cli/WorkerWaiter.h"
+#include "engine/ImageSnapshot.h"
+#include "engine/ProgrammerEngine.h"
 #include "image/FirmwareImage.h"
-#include "link/SerialPort.h"
+#include "link/TraceFile.h"
 #include "notify/ProcedureStep.h"
 #include "settings/ProcedureSettings.h"
 #include "settings/ProgramDirectory.h"
 #include "settings/SettingsPaths.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 namespace orvex::cli {
 
@@ -25,12 +29,6 @@ PortDeviceMap configuredPortDevices()
 {
     deriveProgramDirectory();
     return readPortDevices(configFilePath());
-}
-
-int refuse(const Refusal& refusal)
-{
-    std::fprintf(stderr, "orvex-cli: %s\n", refusal.message.c_str());
-    return refusal.exitStatus;
 }
 
 bool usesFirmware(const CliOptions& options)
@@ -50,39 +48,77 @@ std::optional<Refusal> loadFirmware(FirmwareImage& image, const CliOptions& opti
     return checkFirmware(image, options);
 }
 
+std::optional<Refusal> checkBeforeTheRun(FirmwareImage& image, const CliOptions& options)
+{
+    if (auto refusal = loadFirmware(image, options))
+        return refusal;
+    if (options.readBackFile)
+        return checkReadBackTarget(*options.readBackFile);
+    return std::nullopt;
+}
+
+std::unique_ptr<TraceFile> openTrace(const CliOptions& options, std::optional<Refusal>& refusal)
+{
+    if (!options.traceFile)
+        return nullptr;
+    auto trace = TraceFile::create(*options.traceFile);
+    if (!trace)
+        refusal = Refusal{kExitUsage, "cannot write the trace to " + *options.traceFile + ": " + std::strerror(errno)
+                                          + "; nothing was sent"};
+    return trace;
+}
+
+int exitStatusOf(const RunFinished& finished)
+{
+    if (!finished.ok())
+        return kExitProcedureFailed;
+    // A read whose data did not reach its file has lost what it was for.
+    return finished.readBack && !finished.readBack->path ? kExitReadBackNotWritten : kExitSuccess;
+}
+
+int refuse(const CliOptions& options, const Refusal& refusal)
+{
+    std::fprintf(stderr, "orvex-cli: %s\n", refusal.message.c_str());
+    if (options.json)
+        JsonEventWriter::writeRefusal(stdout, options.port, refusal.message, refusal.exitStatus);
+    return refusal.exitStatus;
+}
+
 } // namespace
 
 int runCli(const CliOptions& options)
 {
     FirmwareImage image;
-    if (auto refusal = loadFirmware(image, options))
-        return refuse(*refusal);
-    if (options.readBackFile)
-        if (auto refusal = checkReadBackTarget(*options.readBackFile))
-            return refuse(*refusal);
+    std::optional<Refusal> refusal = checkBeforeTheRun(image, options);
+    const std::unique_ptr<TraceFile> trace = refusal ? nullptr : openTrace(options, refusal);
+    if (refusal)
+        return refuse(options, *refusal);
 
     // With the read-back on standard output, the status lines step aside.
     const bool readBackToStdout = options.readBackFile == kStandardOutputName;
-    ConsoleNotifier notifier(readBackToStdout ? stderr : stdout, stderr, options.readBackFile);
-    SerialPort port;
+    ConsolePresenter console(readBackToStdout ? stderr : stdout, stderr, options.readBackFile);
+    console.setShowingLines(!options.json);
     const std::string devicePath = resolvePortDevice(options.port, configuredPortDevices());
-    if (!port.openDevice(devicePath, RequestMailbox::kBaudRate)) {
-        std::fprintf(stderr, "orvex-cli: cannot open serial port %s (%s): %s\n", options.port.c_str(),
-                     devicePath.c_str(), port.lastOpenError().c_str());
-        return kExitPortNotOpened;
+    JsonEventWriter json(stdout, {options.port, devicePath, exitStatusOf});
+    WorkerWaiter waiter;
+
+    ProgrammerEngine engine(console, waiter);
+    engine.addObserver(console);
+    if (options.json)
+        engine.addObserver(json);
+    engine.addObserver(waiter);
+    engine.setTrace(trace.get());
+    engine.setPortDevice(devicePath);
+    engine.start();
+    if (const WorkerWaiter::PortState port = waiter.waitForPort(); !port.open) {
+        engine.stop();
+        return refuse(options, {kExitPortNotOpened, "cannot open serial port " + options.port + " (" + devicePath
+                                                        + "): " + port.openFailure});
     }
-    ProgrammerDevice device(port, notifier);
-    device.setImage(image.dataBytes().data(), image.dataSize());
-
-    ProcedureExecutor executor(device, notifier);
-    executor.setPendingRun(options.stepSet);
-    const RunOutcome outcome = executor.runProcedure().value();
-    port.close();
-
-    notifier.showRunEnd(outcome.mainStatus);
-    if (!outcome.succeeded())
-        return kExitProcedureFailed;
-    return notifier.saveFailed() ? kExitReadBackNotWritten : kExitSuccess;
+    engine.requestRun({options.stepSet, snapshotOf(image)});
+    const RunFinished finished = waiter.waitForRunEnd();
+    engine.stop();
+    return exitStatusOf(finished);
 }
 
 int listPorts()

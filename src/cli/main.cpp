@@ -1,5 +1,6 @@
 #include "cli/CliOptions.h"
 #include "cli/CliRun.h"
+#include "cli/JsonEventWriter.h"
 
 #include <QCoreApplication>
 
@@ -13,7 +14,8 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationVersion(ORVEX_VERSION);
 
     using namespace orvex::cli;
-    const ParsedCommandLine parsed = parseCommandLine(std::vector<std::string>(argv, argv + argc));
+    const std::vector<std::string> arguments(argv, argv + argc);
+    const ParsedCommandLine parsed = parseCommandLine(arguments);
     switch (parsed.action) {
     case ParsedCommandLine::Action::ShowText:
         std::fputs(parsed.message.c_str(), stdout);
@@ -26,5 +28,8 @@ int main(int argc, char** argv)
         break;
     }
     std::fprintf(stderr, "orvex-cli: %s\nTry 'orvex-cli --help' for more information.\n", parsed.message.c_str());
+    if (asksForJson(arguments))
+        JsonEventWriter::writeRefusal(stdout, parsed.options ? parsed.options->port : std::string(), parsed.message,
+                                      kExitUsage);
     return kExitUsage;
 }

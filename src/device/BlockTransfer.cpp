@@ -1,6 +1,4 @@
-#include "device/DeviceTexts.h"
 #include "device/ProgrammerDevice.h"
-#include "device/TextFormat.h"
 
 #include <algorithm>
 #include <cstring>
@@ -22,138 +20,117 @@ void setBlockHeader(Frame& tx, int blockIndex, int dataCount, std::uint32_t addr
 
 } // namespace
 
-// Program and verify differ only in their step, their words and their commands.
+// Program and verify differ only in their step, their commands and what a
+// refused block means.
 struct ProgrammerDevice::ImageTransfer {
-    ProcedureStep step;
-    const char* startText;
+    RunStep step;
     CommandCode init;
     CommandCode block;
     CommandCode end;
+    StepOutcome blockRefusal;
 };
 
-int ProgrammerDevice::programFlash()
+bool ProgrammerDevice::programFlash(std::span<const std::uint8_t> image)
 {
-    return sendImage({ProcedureStep::Program, DeviceTexts::kProgramming, CommandCode::CmdProgramInit,
-                      CommandCode::CmdProgramBlock, CommandCode::CmdProgramEnd});
+    return sendImage({RunStep::Program, CommandCode::CmdProgramInit, CommandCode::CmdProgramBlock,
+                      CommandCode::CmdProgramEnd, StepOutcome::BlockRefused},
+                     image);
 }
 
-int ProgrammerDevice::verifyFlash()
+bool ProgrammerDevice::verifyFlash(std::span<const std::uint8_t> image)
 {
-    return sendImage({ProcedureStep::Verify, DeviceTexts::kVerifying, CommandCode::CmdVerifyInit,
-                      CommandCode::CmdVerifyBlock, CommandCode::CmdVerifyEnd});
+    return sendImage({RunStep::Verify, CommandCode::CmdVerifyInit, CommandCode::CmdVerifyBlock,
+                      CommandCode::CmdVerifyEnd, StepOutcome::Mismatch},
+                     image);
 }
 
-int ProgrammerDevice::sendImage(const ImageTransfer& transfer)
+bool ProgrammerDevice::sendImage(const ImageTransfer& transfer, std::span<const std::uint8_t> image)
 {
-    std::string lineText = transfer.startText;
-    showStart(transfer.step, lineText, DeviceTexts::kImageTransferRunning);
-    notifier_.setProgressRange(0, imageSize_);
-    notifier_.setProgressPosition(0);
-
-    const bool ok = !initRefused(transfer.init, lineText) && sendImageBlocks(transfer, lineText)
-        && finishTransfer(transfer.end, lineText);
-
-    showResult(transfer.step, lineText);
-    return ok ? 1 : 0;
+    reportStart(transfer.step);
+    reportProgress(transfer.step, 0, static_cast<int>(image.size()));
+    if (initRefused(transfer.init))
+        return reportEnd({transfer.step, StepOutcome::InitRefused});
+    StepFinished blocks = sendImageBlocks(transfer, image);
+    if (!blocks.ok())
+        return reportEnd(std::move(blocks));
+    return reportEnd(finishTransfer(transfer.step, transfer.end));
 }
 
 // An init that gets no valid reply does not stop the transfer: the first block
 // then decides. Only an explicit refusal does.
-bool ProgrammerDevice::initRefused(CommandCode initCommand, std::string& lineText)
+bool ProgrammerDevice::initRefused(CommandCode initCommand)
 {
-    if (exchangeWithoutPayload(initCommand) && rx_.status() != 0) {
-        lineText += DeviceTexts::kInitError;
-        return true;
-    }
-    return false;
+    return exchangeWithoutPayload(initCommand) == ReceiveOutcome::Good && rx_.status() != 0;
 }
 
-bool ProgrammerDevice::sendImageBlocks(const ImageTransfer& transfer, std::string& lineText)
+StepFinished ProgrammerDevice::sendImageBlocks(const ImageTransfer& transfer, std::span<const std::uint8_t> image)
 {
+    const int size = static_cast<int>(image.size());
     int done = 0;
-    for (int blockIndex = 0; done < imageSize_; ++blockIndex) {
-        const int count = std::min(imageSize_ - done, kBlockSize);
+    for (int blockIndex = 0; done < size; ++blockIndex) {
+        const int count = std::min(size - done, kBlockSize);
         tx_.setCommand(transfer.block);
         tx_.setLength(kBlockHeaderSize + count);
         setBlockHeader(tx_, blockIndex, count, static_cast<std::uint32_t>(done));
-        std::memcpy(tx_.payloadData() + kBlockHeaderSize, imageData_ + done, static_cast<std::size_t>(count));
-        sendFrame();
-        if (!receiveFrame()) {
-            lineText += DeviceTexts::kTransferCommunicationError;
-            return false;
-        }
+        std::memcpy(tx_.payloadData() + kBlockHeaderSize, image.data() + done, static_cast<std::size_t>(count));
+        const ReceiveOutcome received = exchange();
+        if (received != ReceiveOutcome::Good)
+            return {transfer.step, lineFailure(received)};
         if (rx_.status() != 0) {
-            // The address shown is the block's, from its 16-bit index on the wire.
-            lineText += formatText(DeviceTexts::kBlockErrorAt, static_cast<std::uint16_t>(blockIndex) * kBlockSize);
-            return false;
+            // The address is the block's, from its 16-bit index on the wire.
+            const auto address = static_cast<std::uint32_t>(static_cast<std::uint16_t>(blockIndex) * kBlockSize);
+            return {transfer.step, transfer.blockRefusal, address};
         }
         done += count;
-        notifier_.setProgressPosition(done);
-        notifier_.texts().setStepLine(transfer.step, lineText + formatText(DeviceTexts::kProgressSuffix, done, imageSize_));
-        notifier_.postRefresh();
+        reportProgress(transfer.step, done, size);
     }
-    return true;
+    return {transfer.step};
 }
 
-bool ProgrammerDevice::finishTransfer(CommandCode endCommand, std::string& lineText)
+StepFinished ProgrammerDevice::finishTransfer(RunStep step, CommandCode endCommand)
 {
-    if (!exchangeWithoutPayload(endCommand)) {
-        lineText += DeviceTexts::kTransferCommunicationError;
-        return false;
-    }
-    if (rx_.status() != 0) {
-        lineText += DeviceTexts::kEndError;
-        return false;
-    }
-    lineText += DeviceTexts::kTransferOk;
-    return true;
+    const ReceiveOutcome received = exchangeWithoutPayload(endCommand);
+    if (received != ReceiveOutcome::Good)
+        return {step, lineFailure(received)};
+    return {step, rx_.status() != 0 ? StepOutcome::EndRefused : StepOutcome::Ok};
 }
 
-int ProgrammerDevice::readFlash()
+bool ProgrammerDevice::readFlash()
 {
-    std::string lineText = DeviceTexts::kReading;
-    bool ok = allocateReadBack();
-    if (!ok) {
-        lineText += DeviceTexts::kOutOfMemory;
-    } else {
-        showStart(ProcedureStep::Read, lineText, DeviceTexts::kReadRunning);
-        ok = !initRefused(CommandCode::CmdReadInit, lineText) && readAllBlocks(lineText)
-            && finishTransfer(CommandCode::CmdReadEnd, lineText);
+    reportStart(RunStep::Read);
+    if (!allocateReadBack())
+        return reportEnd({RunStep::Read, StepOutcome::OutOfMemory});
+    StepFinished finished{RunStep::Read, StepOutcome::InitRefused};
+    if (!initRefused(CommandCode::CmdReadInit)) {
+        finished = readAllBlocks();
+        if (finished.ok())
+            finished = finishTransfer(RunStep::Read, CommandCode::CmdReadEnd);
     }
-    if (ok)
+    if (finished.ok())
         readBackReady_ = true;
     else
         releaseReadBack();
-    showResult(ProcedureStep::Read, lineText);
-    return ok ? 1 : 0;
+    return reportEnd(std::move(finished));
 }
 
-bool ProgrammerDevice::readAllBlocks(std::string& lineText)
+StepFinished ProgrammerDevice::readAllBlocks()
 {
-    notifier_.setProgressRange(0, flashSize_);
-    notifier_.setProgressPosition(0);
+    reportProgress(RunStep::Read, 0, flashSize_);
     tx_.setCommand(CommandCode::CmdReadBlock);
     tx_.setLength(kBlockHeaderSize);
     for (int done = 0; done < flashSize_; done += kBlockSize) {
         setBlockHeader(tx_, done / kBlockSize, kBlockSize, static_cast<std::uint32_t>(done));
-        sendFrame();
-        if (!receiveFrame()) {
-            lineText += DeviceTexts::kTransferCommunicationError;
-            return false;
-        }
+        const ReceiveOutcome received = exchange();
+        if (received != ReceiveOutcome::Good)
+            return {RunStep::Read, lineFailure(received)};
         // A reply too short to hold the block would leave bytes of an earlier
         // frame in the buffer; it is refused like a reply to another command.
-        if (rx_.command() != static_cast<std::uint8_t>(CommandCode::CmdReadBlock) || rx_.length() < kReadReplyLength) {
-            lineText += DeviceTexts::kReadReplyError;
-            return false;
-        }
+        if (rx_.command() != static_cast<std::uint8_t>(CommandCode::CmdReadBlock) || rx_.length() < kReadReplyLength)
+            return {RunStep::Read, StepOutcome::BadReadReply};
         std::memcpy(readBack_.data() + done, rx_.payloadData() + kBlockHeaderSize, kBlockSize);
-        notifier_.texts().setStepLine(ProcedureStep::Read,
-            lineText + formatText(DeviceTexts::kProgressSuffix, done + kBlockSize, flashSize_));
-        notifier_.postRefresh();
-        notifier_.setProgressPosition(done + kBlockSize);
+        reportProgress(RunStep::Read, done + kBlockSize, flashSize_);
     }
-    return true;
+    return {RunStep::Read};
 }
 
 bool ProgrammerDevice::allocateReadBack()

@@ -1,43 +1,37 @@
-#include "device/DeviceTexts.h"
 #include "device/ProgrammerDevice.h"
-#include "device/TextFormat.h"
 
 namespace orvex {
 
-int ProgrammerDevice::queryVersion()
+bool ProgrammerDevice::queryVersion()
 {
-    // No refresh here: the next one of the run shows the line.
-    if (!exchangeWithoutPayload(CommandCode::CmdGetVersion)) {
-        notifier_.texts().setStepLine(ProcedureStep::Detect, DeviceTexts::kConnectionError);
-        return 0;
-    }
-    notifier_.texts().setStepLine(ProcedureStep::Detect,
-        formatText(DeviceTexts::kVersionOnline, rx_.payload(0), rx_.payload(1), rx_.payload(2)));
-    return 1;
+    reportStart(RunStep::Detect);
+    const ReceiveOutcome received = exchangeWithoutPayload(CommandCode::CmdGetVersion);
+    if (received != ReceiveOutcome::Good)
+        return reportEnd({RunStep::Detect, lineFailure(received)});
+    // The reply has no status byte: whatever three bytes came are the version.
+    StepFinished detected{RunStep::Detect};
+    detected.unitVersion = std::array{static_cast<char>(rx_.payload(0)), static_cast<char>(rx_.payload(1)),
+                                      static_cast<char>(rx_.payload(2))};
+    return reportEnd(std::move(detected));
 }
 
-int ProgrammerDevice::powerOn()
+bool ProgrammerDevice::powerOn()
 {
-    return switchPower(CommandCode::CmdPowerOn, DeviceTexts::kPowerOnError);
+    return switchPower(RunStep::PowerOn, CommandCode::CmdPowerOn);
 }
 
-int ProgrammerDevice::powerOff()
+bool ProgrammerDevice::powerOff()
 {
-    return switchPower(CommandCode::CmdPowerOff, DeviceTexts::kPowerOffError);
+    return switchPower(RunStep::PowerOff, CommandCode::CmdPowerOff);
 }
 
-int ProgrammerDevice::switchPower(CommandCode command, const char* refusalText)
+bool ProgrammerDevice::switchPower(RunStep step, CommandCode command)
 {
-    const char* failureText = nullptr;
-    if (!exchangeWithoutPayload(command))
-        failureText = DeviceTexts::kCommunicationError;
-    else if (rx_.status() != 0)
-        failureText = refusalText;
-    if (failureText == nullptr)
-        return 1;
-    notifier_.texts().setMainStatus(failureText);
-    notifier_.postRefresh();
-    return 0;
+    reportStart(step);
+    const ReceiveOutcome received = exchangeWithoutPayload(command);
+    if (received != ReceiveOutcome::Good)
+        return reportEnd({step, lineFailure(received)});
+    return reportEnd({step, rx_.status() != 0 ? StepOutcome::Refused : StepOutcome::Ok});
 }
 
 } // namespace orvex

@@ -2,52 +2,43 @@
 
 namespace orvex {
 
-ProgrammerDevice::ProgrammerDevice(BytePort& port, WorkerNotifier& notifier, int receiveTimeoutMs)
-    : notifier_(notifier), link_(port, receiveTimeoutMs)
+ProgrammerDevice::ProgrammerDevice(BytePort& port, RunObserver& observer, int receiveTimeoutMs)
+    : observer_(observer), link_(port, receiveTimeoutMs)
 {
 }
 
-int ProgrammerDevice::sendFrame()
+ReceiveOutcome ProgrammerDevice::exchange()
 {
-    return link_.sendFrame(tx_);
-}
-
-bool ProgrammerDevice::receiveFrame()
-{
+    link_.sendFrame(tx_);
     return link_.receiveFrame(rx_);
 }
 
-void ProgrammerDevice::drainInput()
-{
-    link_.drainInput();
-}
-
-bool ProgrammerDevice::exchangeWithoutPayload(CommandCode command)
+ReceiveOutcome ProgrammerDevice::exchangeWithoutPayload(CommandCode command)
 {
     tx_.setCommand(command);
     tx_.setLength(0);
-    sendFrame();
-    return receiveFrame();
+    return exchange();
 }
 
-void ProgrammerDevice::setImage(const std::uint8_t* data, int size)
+bool ProgrammerDevice::reportEnd(StepFinished finished)
 {
-    imageData_ = data;
-    imageSize_ = size;
+    const bool ok = finished.ok();
+    observer_.onRunEvent(std::move(finished));
+    return ok;
 }
 
-void ProgrammerDevice::showStart(ProcedureStep step, const std::string& lineText, const char* runningSuffix)
+StepOutcome lineFailure(ReceiveOutcome outcome)
 {
-    notifier_.texts().setStepLine(step, lineText);
-    notifier_.texts().setMainStatus(lineText + runningSuffix);
-    notifier_.postRefresh();
-}
-
-void ProgrammerDevice::showResult(ProcedureStep step, const std::string& lineText)
-{
-    notifier_.texts().setStepLine(step, lineText);
-    notifier_.texts().setMainStatus(lineText);
-    notifier_.postRefresh();
+    switch (outcome) {
+    case ReceiveOutcome::BadCrc:
+        return StepOutcome::BadCrc;
+    case ReceiveOutcome::PortClosed:
+        return StepOutcome::PortClosed;
+    case ReceiveOutcome::Good:
+    case ReceiveOutcome::NoReply:
+        break;
+    }
+    return StepOutcome::NoReply;
 }
 
 } // namespace orvex

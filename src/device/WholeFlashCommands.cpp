@@ -1,41 +1,24 @@
-#include "device/DeviceTexts.h"
 #include "device/ProgrammerDevice.h"
 
 namespace orvex {
 
-int ProgrammerDevice::eraseFlash()
+bool ProgrammerDevice::eraseFlash()
 {
-    return runWholeFlashCommand(ProcedureStep::Erase, DeviceTexts::kErasing, CommandCode::CmdErase, false);
+    return runWholeFlashCommand(RunStep::Erase, CommandCode::CmdErase, StepOutcome::Refused);
 }
 
-int ProgrammerDevice::testBlank()
+bool ProgrammerDevice::testBlank()
 {
-    // The blank test leaves its verdict in the main status text as well.
-    return runWholeFlashCommand(ProcedureStep::TestFF, DeviceTexts::kBlankTesting, CommandCode::CmdBlankTest, true);
+    return runWholeFlashCommand(RunStep::BlankTest, CommandCode::CmdBlankTest, StepOutcome::NotBlank);
 }
 
-int ProgrammerDevice::runWholeFlashCommand(ProcedureStep step, const char* startText, CommandCode command,
-                                           bool keepOutcomeInMainStatus)
+bool ProgrammerDevice::runWholeFlashCommand(RunStep step, CommandCode command, StepOutcome refusal)
 {
-    std::string lineText = startText;
-    notifier_.texts().setStepLine(step, lineText);
-    notifier_.texts().setMainStatus(lineText);
-    notifier_.postRefresh();
-
-    int result = 0;
-    if (!exchangeWithoutPayload(command)) {
-        lineText = DeviceTexts::kNoConnection;
-    } else if (rx_.status() != 0) {
-        lineText += DeviceTexts::kError;
-    } else {
-        lineText += DeviceTexts::kOk;
-        result = 1;
-    }
-
-    notifier_.texts().setStepLine(step, lineText);
-    notifier_.texts().setMainStatus(keepOutcomeInMainStatus ? lineText : std::string());
-    notifier_.postRefresh();
-    return result;
+    reportStart(step);
+    const ReceiveOutcome received = exchangeWithoutPayload(command);
+    if (received != ReceiveOutcome::Good)
+        return reportEnd({step, lineFailure(received)});
+    return reportEnd({step, rx_.status() != 0 ? refusal : StepOutcome::Ok});
 }
 
 } // namespace orvex

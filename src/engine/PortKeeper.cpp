@@ -2,10 +2,13 @@
 
 namespace orvex {
 
-int PortKeeper::reopenSerialPort(int portNumber, int baudRate)
+bool PortKeeper::reopenSerialPort(int portNumber, int baudRate)
 {
     port_.close();
-    return showPortOutcome(port_.open(portNumber, baudRate));
+    const bool opened = port_.open(portNumber, baudRate);
+    if (opened && trace_ != nullptr)
+        trace_->portOpened();
+    return showPortOutcome(opened);
 }
 
 void PortKeeper::showPortIfLost()
@@ -14,11 +17,11 @@ void PortKeeper::showPortIfLost()
         showPortOutcome(false);
 }
 
-int PortKeeper::showPortOutcome(bool opened)
+bool PortKeeper::showPortOutcome(bool opened)
 {
     portShownOpen_ = opened;
-    notifier_.setPortLamp(opened ? LampState::Green : LampState::Red);
-    return opened ? 1 : 0;
+    observer_.portChanged(opened, opened ? std::string() : port_.lastOpenError());
+    return opened;
 }
 
 } // namespace orvex

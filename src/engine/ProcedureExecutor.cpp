@@ -1,9 +1,10 @@
 #include "engine/ProcedureExecutor.h"
 
-#include "device/TextFormat.h"
-#include "engine/EngineTexts.h"
 #include "engine/FastWakeUpRequest.h"
 #include "engine/OutputFile.h"
+#include "engine/RunTexts.h"
+#include "engine/Sha256.h"
+#include "notify/ProcedureStep.h"
 
 #include <array>
 #include <chrono>
@@ -17,32 +18,18 @@ constexpr std::uint16_t kAlways = 0;
 struct SequenceStep {
     RunStep step;
     std::uint16_t bit; // kAlways for the steps every run has
-    int (ProgrammerDevice::*operation)();
-    const char* failureMessage;
 };
 
 constexpr std::array kSequence{
-    SequenceStep{RunStep::Detect, StepBit::Detect, &ProgrammerDevice::queryVersion, EngineTexts::kDetectFailed},
-    SequenceStep{RunStep::PowerOn, kAlways, &ProgrammerDevice::powerOn, EngineTexts::kPowerOnFailed},
-    SequenceStep{RunStep::Erase, StepBit::Erase, &ProgrammerDevice::eraseFlash, EngineTexts::kEraseFailed},
-    SequenceStep{RunStep::BlankTest, StepBit::TestFF, &ProgrammerDevice::testBlank, EngineTexts::kBlankTestFailed},
-    SequenceStep{RunStep::Program, StepBit::Program, &ProgrammerDevice::programFlash, EngineTexts::kProgramFailed},
-    SequenceStep{RunStep::Verify, StepBit::Verify, &ProgrammerDevice::verifyFlash, EngineTexts::kVerifyFailed},
-    SequenceStep{RunStep::Read, StepBit::Read, &ProgrammerDevice::readFlash, EngineTexts::kReadFailed},
-    SequenceStep{RunStep::PowerOff, kAlways, &ProgrammerDevice::powerOff, EngineTexts::kPowerOffFailed},
+    SequenceStep{RunStep::Detect, StepBit::Detect},   SequenceStep{RunStep::PowerOn, kAlways},
+    SequenceStep{RunStep::Erase, StepBit::Erase},     SequenceStep{RunStep::BlankTest, StepBit::TestFF},
+    SequenceStep{RunStep::Program, StepBit::Program}, SequenceStep{RunStep::Verify, StepBit::Verify},
+    SequenceStep{RunStep::Read, StepBit::Read},       SequenceStep{RunStep::PowerOff, kAlways},
 };
 
-// The target stays powered after a failure: nothing more is sent.
-const SequenceStep* firstFailingStep(ProgrammerDevice& device, std::uint16_t stepSet)
+bool isChosen(const SequenceStep& step, std::uint16_t stepSet)
 {
-    // Held only while frames go to and fro, not through the save dialog.
-    const FastWakeUpRequest fastWakeUp;
-    for (const SequenceStep& step : kSequence) {
-        const bool wanted = step.bit == kAlways || (stepSet & step.bit) != 0;
-        if (wanted && (device.*step.operation)() == 0)
-            return &step;
-    }
-    return nullptr;
+    return step.bit == kAlways || (stepSet & step.bit) != 0;
 }
 
 } // namespace
@@ -53,67 +40,93 @@ std::uint32_t steadyMilliseconds()
     return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
-std::string formatRunTime(std::uint32_t t0, std::uint32_t t1)
+std::optional<std::string> saveReadBackData(ReadBackPrompt& prompt, std::span<const std::uint8_t> data)
 {
-    const std::uint32_t elapsedMs = t1 - t0;
-    return formatText(EngineTexts::kRunSucceeded, static_cast<double>(elapsedMs) * 0.001);
-}
-
-int saveReadBackData(WorkerNotifier& notifier, std::span<const std::uint8_t> data)
-{
-    const auto path = notifier.chooseReadBackFile();
+    auto path = prompt.chooseReadBackFile();
     if (!path || path->empty())
-        return 0;
-    if (const auto failure = writeOutputFile(*path, data)) {
-        notifier.reportSaveFailure(*path, *failure);
-        return 0;
-    }
-    return 1;
-}
-
-ProcedureExecutor::ProcedureExecutor(ProgrammerDevice& device, WorkerNotifier& notifier, MillisecondClock clock)
-    : device_(device), notifier_(notifier), clock_(std::move(clock))
-{
-}
-
-std::optional<RunOutcome> ProcedureExecutor::runProcedure()
-{
-    if (!pendingRun_)
         return std::nullopt;
+    if (const auto failure = writeOutputFile(*path, data)) {
+        prompt.reportSaveFailure(*path, *failure);
+        return std::nullopt;
+    }
+    return path;
+}
+
+std::vector<RunStep> chosenSteps(std::uint16_t stepSet)
+{
+    std::vector<RunStep> steps;
+    for (const SequenceStep& step : kSequence)
+        if (step.bit != kAlways && isChosen(step, stepSet))
+            steps.push_back(step.step);
+    return steps;
+}
+
+ProcedureExecutor::ProcedureExecutor(ProgrammerDevice& device, RunObserver& observer, ReadBackPrompt& prompt,
+                                     MillisecondClock clock)
+    : device_(device), observer_(observer), prompt_(prompt), clock_(std::move(clock))
+{
+}
+
+RunFinished ProcedureExecutor::runProcedure(const RunRequest& request)
+{
     const std::uint32_t t0 = clock_();
-    notifier_.setRunLamp(LampState::Blue);
-    const std::uint16_t stepSet = *pendingRun_;
-    pendingRun_.reset();
+    observer_.onRunEvent(RunStarted{chosenSteps(request.stepSet), request.image});
     device_.drainInput();
     device_.clearReadBackReady();
-    if (const SequenceStep* failed = firstFailingStep(device_, stepSet))
-        return failRun(failed->step, failed->failureMessage);
-    return finishRun(t0);
-}
-
-RunOutcome ProcedureExecutor::finishRun(std::uint32_t t0)
-{
-    if (device_.readBackReady()) {
-        device_.clearReadBackReady();
-        // A cancelled or failed save does not change the run's outcome.
-        saveReadBackData(notifier_, device_.readBackData());
-    }
-    notifier_.setRunLamp(LampState::Green);
+    RunFinished finished;
+    finished.failedStep = firstFailingStep(request);
+    if (finished.ok())
+        finished.readBack = saveReadBack();
     // Taken after the save dialog: the operator's time in it belongs to the run.
-    RunOutcome outcome{std::nullopt, formatRunTime(t0, clock_())};
-    notifier_.texts().setMainStatus(outcome.mainStatus);
-    notifier_.enableControls(true);
-    notifier_.postRefresh();
-    return outcome;
+    finished.seconds = static_cast<double>(clock_() - t0) * 0.001;
+    finished.message = RunTexts::runMessage(finished.failedStep, finished.seconds);
+    observer_.onRunEvent(finished);
+    return finished;
 }
 
-RunOutcome ProcedureExecutor::failRun(RunStep step, const char* message)
+// The target stays powered after a failure: nothing more is sent.
+std::optional<RunStep> ProcedureExecutor::firstFailingStep(const RunRequest& request)
 {
-    notifier_.setRunLamp(LampState::Red);
-    notifier_.texts().setMainStatus(message);
-    notifier_.enableControls(true);
-    notifier_.postRefresh();
-    return {step, message};
+    const std::span<const std::uint8_t> image = request.image ? std::span(request.image->bytes) : std::span<const std::uint8_t>();
+    // Held only while frames go to and fro, not through the save dialog.
+    const FastWakeUpRequest fastWakeUp;
+    for (const SequenceStep& step : kSequence)
+        if (isChosen(step, request.stepSet) && !runStep(step.step, image))
+            return step.step;
+    return std::nullopt;
+}
+
+bool ProcedureExecutor::runStep(RunStep step, std::span<const std::uint8_t> image)
+{
+    switch (step) {
+    case RunStep::Detect:
+        return device_.queryVersion();
+    case RunStep::PowerOn:
+        return device_.powerOn();
+    case RunStep::Erase:
+        return device_.eraseFlash();
+    case RunStep::BlankTest:
+        return device_.testBlank();
+    case RunStep::Program:
+        return device_.programFlash(image);
+    case RunStep::Verify:
+        return device_.verifyFlash(image);
+    case RunStep::Read:
+        return device_.readFlash();
+    case RunStep::PowerOff:
+        break;
+    }
+    return device_.powerOff();
+}
+
+std::optional<ReadBackFacts> ProcedureExecutor::saveReadBack()
+{
+    if (!device_.readBackReady())
+        return std::nullopt;
+    device_.clearReadBackReady();
+    const std::span<const std::uint8_t> data = device_.readBackData();
+    // A cancelled or failed save does not change the run's outcome.
+    return ReadBackFacts{saveReadBackData(prompt_, data), data.size(), sha256Hex(data)};
 }
 
 } // namespace orvex

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "device/ProgrammerDevice.h"
-#include "notify/WorkerNotifier.h"
+#include "notify/ReadBackPrompt.h"
+#include "notify/RunEvents.h"
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -17,51 +19,46 @@ using MillisecondClock = std::function<std::uint32_t()>;
 
 std::uint32_t steadyMilliseconds();
 
-// "PROGRAM OK. Czas: 12.345 s" for a run from t0 to t1; the unsigned
-// difference stays right across a wrap of the counter.
-std::string formatRunTime(std::uint32_t t0, std::uint32_t t1);
+// Asks where the bytes read back from the chip go and writes them there,
+// exactly as read: no header, no padding. An existing file is replaced only
+// once the new one is complete; a device or a fifo is written in place, and
+// "-" is standard output (see writeOutputFile). The path written, or none
+// when the operator cancelled or the write failed (the failure is reported
+// to the operator).
+std::optional<std::string> saveReadBackData(ReadBackPrompt& prompt, std::span<const std::uint8_t> data);
 
-// Asks the operator for a file and writes the bytes read back from the chip
-// into it, exactly as read: no header, no padding. An existing file is
-// replaced only once the new one is complete; a device or a fifo is written
-// in place, and "-" is standard output (see writeOutputFile). Returns 1 when
-// written, 0 when the operator cancelled or the write failed (the failure is
-// reported to the operator).
-int saveReadBackData(WorkerNotifier& notifier, std::span<const std::uint8_t> data);
-
-// The operations of a run, in their order.
-enum class RunStep { Detect, PowerOn, Erase, BlankTest, Program, Verify, Read, PowerOff };
-
-// What a run came to.
-struct RunOutcome {
-    std::optional<RunStep> failedStep; // none when every step passed
-    std::string mainStatus;            // the result line the run ends with
-    bool succeeded() const { return !failedStep; }
+// What a front end asks the worker to run: the steps, as the window's step
+// bits, and the firmware to program or verify, which stays as it was taken
+// for the whole run.
+struct RunRequest {
+    std::uint16_t stepSet = 0;
+    std::shared_ptr<const RunImage> image;
 };
 
-// Runs one procedure on the worker thread: the ticked steps in their fixed
-// order, stopping at the first failure with that step's message, power off
-// only when everything before it passed, then the offer to save what was read
-// and the run time.
+// Runs one procedure on the worker thread: the chosen steps in their fixed
+// order, stopping at the first failure, power off only when everything
+// before it passed, then the offer to save what was read. Everything it does
+// goes to the observer as events.
 class ProcedureExecutor {
 public:
-    ProcedureExecutor(ProgrammerDevice& device, WorkerNotifier& notifier, MillisecondClock clock = steadyMilliseconds);
+    ProcedureExecutor(ProgrammerDevice& device, RunObserver& observer, ReadBackPrompt& prompt,
+                      MillisecondClock clock = steadyMilliseconds);
 
-    // The step set of the run the worker took for the next pass, if any.
-    void setPendingRun(std::optional<std::uint16_t> stepSet) { pendingRun_ = stepSet; }
-
-    // Does nothing and gives no outcome unless a run is pending; otherwise
-    // runs it to its end. The window learns the same from the notifier.
-    std::optional<RunOutcome> runProcedure();
+    RunFinished runProcedure(const RunRequest& request);
 
 private:
-    RunOutcome failRun(RunStep step, const char* message);
-    RunOutcome finishRun(std::uint32_t t0);
+    std::optional<RunStep> firstFailingStep(const RunRequest& request);
+    bool runStep(RunStep step, std::span<const std::uint8_t> image);
+    std::optional<ReadBackFacts> saveReadBack();
 
     ProgrammerDevice& device_;
-    WorkerNotifier& notifier_;
+    RunObserver& observer_;
+    ReadBackPrompt& prompt_;
     MillisecondClock clock_;
-    std::optional<std::uint16_t> pendingRun_;
 };
+
+// The steps a step set chooses, in the order a run takes them; without the
+// power steps, which every run has.
+std::vector<RunStep> chosenSteps(std::uint16_t stepSet);
 
 } // namespace orvex

@@ -1,54 +1,55 @@
 #pragma once
 
+#include "engine/ProcedureExecutor.h"
+
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <optional>
+#include <utility>
 
 namespace orvex {
 
-// The hand-over from the window to the worker: a few flags and values, no
-// queue. Each request is a flag that is raised or not.
+// The hand-over from the front end to the worker: a port change and a run,
+// each a request that is raised or not, no queue. A request raised while the
+// worker handles an earlier one is never lost.
 //
-// Orders that make it safe without locks: the window writes the value before
-// it raises the flag (release); the worker takes and lowers the flag in one
-// step (acquire) before it reads the value. A request raised while the worker
-// handles an earlier one is therefore never lost.
+// The port number needs no lock: the front end writes it before it raises
+// the flag (release), the worker takes and lowers the flag in one step
+// (acquire) before it reads the number. A run carries its image, so it is
+// handed over under a lock, held only for the move.
 class RequestMailbox {
 public:
     static constexpr std::int32_t kBaudRate = 115200;
 
-    // Window side.
+    // Front end side.
     void setPortNumber(std::int32_t portNumber) { portNumber_.store(portNumber, std::memory_order_relaxed); }
     void requestPortChange(std::int32_t portNumber)
     {
         setPortNumber(portNumber);
         reopenPort_.store(1, std::memory_order_release);
     }
-    void requestRun(std::uint16_t stepSet)
+    void requestRun(RunRequest request)
     {
-        stepSet_.store(stepSet, std::memory_order_relaxed);
-        runRequest_.store(1, std::memory_order_release);
+        std::lock_guard lock(runMutex_);
+        run_ = std::move(request);
     }
 
     // Worker side.
     bool takeReopenRequest() { return reopenPort_.exchange(0, std::memory_order_acq_rel) != 0; }
-    // The step set of the run request taken, if one was raised. The flag is
-    // taken before the step set is read, so a run gets the steps written for it.
-    std::optional<std::uint16_t> takeRun()
+    std::optional<RunRequest> takeRun()
     {
-        if (runRequest_.exchange(0, std::memory_order_acq_rel) == 0)
-            return std::nullopt;
-        return stepSet_.load(std::memory_order_relaxed);
+        std::lock_guard lock(runMutex_);
+        return std::exchange(run_, std::nullopt);
     }
     std::int32_t portNumber() const { return portNumber_.load(std::memory_order_relaxed); }
-    std::int32_t baudRate() const { return baudRate_.load(std::memory_order_relaxed); }
+    std::int32_t baudRate() const { return kBaudRate; }
 
 private:
     std::atomic<std::int32_t> portNumber_{1};
-    std::atomic<std::int32_t> baudRate_{kBaudRate};
     std::atomic<std::int32_t> reopenPort_{0};
-    std::atomic<std::uint16_t> stepSet_{0};
-    std::atomic<std::int32_t> runRequest_{0};
+    std::mutex runMutex_;
+    std::optional<RunRequest> run_;
 };
 
 } // namespace orvex

@@ -4,7 +4,6 @@
 
 #include <QThread>
 
-#include <cstdint>
 #include <optional>
 
 namespace orvex {
@@ -49,13 +48,13 @@ void WorkerThread::run()
     while (!stopRequested_) {
         if (mailbox_.takeReopenRequest())
             port_.reopenSerialPort(mailbox_.portNumber(), mailbox_.baudRate());
-        const std::optional<std::uint16_t> run = mailbox_.takeRun();
-        // An adapter pulled out closes the port; plugged back in under the
-        // same name, it is opened once more when the operator starts a run.
-        if (run && !port_.port().isOpen())
-            port_.reopenSerialPort(mailbox_.portNumber(), mailbox_.baudRate());
-        executor_.setPendingRun(run);
-        executor_.runProcedure();
+        if (const std::optional<RunRequest> run = mailbox_.takeRun()) {
+            // An adapter pulled out closes the port; plugged back in under the
+            // same name, it is opened once more when the operator starts a run.
+            if (!port_.port().isOpen())
+                port_.reopenSerialPort(mailbox_.portNumber(), mailbox_.baudRate());
+            executor_.runProcedure(*run);
+        }
         port_.showPortIfLost();
         QThread::msleep(kPollIntervalMs);
     }

@@ -4,6 +4,8 @@
 #include "link/Deadline.h"
 
 #include <array>
+#include <optional>
+#include <vector>
 
 namespace orvex {
 
@@ -17,6 +19,8 @@ public:
     enum class Outcome { Incomplete, Good, BadCrc };
 
     explicit FrameAssembler(Frame& rx) : rx_(rx) {}
+
+    bool inFrame() const { return state_ != ReceiveState::Hunting; }
 
     Outcome feed(std::uint8_t byte)
     {
@@ -69,42 +73,85 @@ private:
     int payloadIndex_ = 0;
 };
 
+// The bytes one receive took, told to the trace once the receive is over:
+// those before the frame as skipped, then the frame. Keeps nothing without
+// a trace.
+class ReceiveTrace {
+public:
+    explicit ReceiveTrace(FrameTrace* trace) : trace_(trace) {}
+    ReceiveTrace(const ReceiveTrace&) = delete;
+    ReceiveTrace& operator=(const ReceiveTrace&) = delete;
+
+    void took(std::uint8_t byte, bool inFrame)
+    {
+        if (trace_ == nullptr)
+            return;
+        taken_.push_back(byte);
+        if (!inFrame)
+            frameStart_.reset();
+        else if (!frameStart_)
+            frameStart_ = taken_.size() - 1;
+    }
+
+    ~ReceiveTrace()
+    {
+        if (trace_ == nullptr)
+            return;
+        const std::span<const std::uint8_t> taken(taken_);
+        // A frame cut off by the deadline was not taken as a reply either.
+        const std::size_t replyStart = frameComplete_ && frameStart_ ? *frameStart_ : taken.size();
+        if (replyStart > 0)
+            trace_->skipped(taken.first(replyStart));
+        if (replyStart < taken.size())
+            trace_->reply(taken.subspan(replyStart));
+    }
+
+    void frameComplete() { frameComplete_ = true; }
+
+private:
+    FrameTrace* trace_;
+    std::vector<std::uint8_t> taken_;
+    std::optional<std::size_t> frameStart_;
+    bool frameComplete_ = false;
+};
+
 } // namespace
 
 int FrameLink::sendFrame(Frame& tx)
 {
     const auto wire = tx.seal();
+    if (trace_ != nullptr)
+        trace_->request(wire);
     return port_.send(wire.data(), static_cast<int>(wire.size()));
 }
 
-bool FrameLink::receiveFrame(Frame& rx)
+ReceiveOutcome FrameLink::receiveFrame(Frame& rx)
 {
     const Deadline deadline(receiveTimeoutMs_);
     for (int i = 0; i < kReceiveClearBytes; ++i)
         rx[i] = 0;
 
     FrameAssembler assembler(rx);
+    ReceiveTrace trace(trace_);
     while (!deadline.passed()) {
         // Sleeps in the port until a byte arrives instead of spinning; a
         // closed port will never answer, so its caller learns that at once.
         const PortInput input = port_.waitForInput(deadline.millisecondsLeft());
         if (input == PortInput::Closed)
-            return false;
+            return ReceiveOutcome::PortClosed;
         if (input == PortInput::TimedOut)
             continue;
         std::uint8_t byte = 0;
         if (port_.read(&byte, 1) != 1)
             continue;
-        switch (assembler.feed(byte)) {
-        case FrameAssembler::Outcome::Good:
-            return true;
-        case FrameAssembler::Outcome::BadCrc:
-            return false;
-        case FrameAssembler::Outcome::Incomplete:
-            break;
-        }
+        const FrameAssembler::Outcome outcome = assembler.feed(byte);
+        trace.took(byte, assembler.inFrame());
+        if (outcome == FrameAssembler::Outcome::Incomplete)
+            continue;
+        trace.frameComplete();
+        return outcome == FrameAssembler::Outcome::Good ? ReceiveOutcome::Good : ReceiveOutcome::BadCrc;
     }
-    return false;
+    return ReceiveOutcome::NoReply;
 }
 
 void FrameLink::drainInput()
@@ -112,8 +159,12 @@ void FrameLink::drainInput()
     std::array<std::uint8_t, kDrainChunk> scratch{};
     const Deadline deadline(kDrainLimitMs);
     int drained = 0;
-    while (drained < kDrainLimitBytes && !deadline.passed() && port_.bytesAvailable() > 0)
-        drained += port_.read(scratch.data(), kDrainChunk);
+    while (drained < kDrainLimitBytes && !deadline.passed() && port_.bytesAvailable() > 0) {
+        const int count = port_.read(scratch.data(), kDrainChunk);
+        if (trace_ != nullptr && count > 0)
+            trace_->skipped(std::span(scratch).first(static_cast<std::size_t>(count)));
+        drained += count;
+    }
 }
 
 } // namespace orvex

@@ -3,16 +3,15 @@
 #include "notify/WindowTexts.h"
 
 #include <cstdint>
-#include <optional>
-#include <string>
 
 namespace orvex {
 
 // Colour of the run lamp and of the port lamp.
 enum class LampState : std::uint8_t { Red = 1, Green = 2, Blue = 3 };
 
-// Everything the worker thread shows the operator goes through this interface.
-// The window implements it; the worker calls it from its own thread.
+// What the window shows of a run goes through this interface: the texts, the
+// lamps, the controls and the progress bar. The window implements it; the
+// worker calls it from its own thread, through the presenter of a run's events.
 //
 // Texts are written into texts() and reach the screen only with the next
 // postRefresh(), which never waits; nor does setProgressPosition(), called for
@@ -25,17 +24,10 @@ public:
     const WindowTexts& texts() const { return texts_; }
 
     virtual void setRunLamp(LampState state) = 0;
-    virtual void setPortLamp(LampState state) = 0;
     virtual void enableControls(bool enabled) = 0;
     virtual void postRefresh() = 0;
     virtual void setProgressRange(int lower, int upper) = 0;
     virtual void setProgressPosition(int position) = 0;
-
-    // Asks the operator where to save the data read back from the chip; waits
-    // for the answer. No value when the operator cancels.
-    virtual std::optional<std::string> chooseReadBackFile() = 0;
-    // Tells the operator that the read-back data could not be written.
-    virtual void reportSaveFailure(const std::string& path, const std::string& reason) = 0;
 
 protected:
     // Nobody deletes a notifier through this interface.

@@ -28,8 +28,8 @@ void setLabel(QLabel& label, const std::string& text)
 
 } // namespace
 
-FilePanel::FilePanel(Controls controls, QWidget& dialogParent, OperatorDialogs& dialogs, ImageHandOver handOver)
-    : controls_(controls), dialogParent_(dialogParent), dialogs_(dialogs), handOver_(std::move(handOver))
+FilePanel::FilePanel(Controls controls, QWidget& dialogParent, OperatorDialogs& dialogs)
+    : controls_(controls), dialogParent_(dialogParent), dialogs_(dialogs)
 {
 }
 
@@ -46,7 +46,6 @@ int FilePanel::reloadCurrentFile()
     // The window loads a damaged HEX file as it always has; the tooltip tells
     // the operator that lines were left out.
     controls_.fileSizeText.setToolTip(QString::fromStdString(skippedLinesText(image_.loadReport())));
-    handOver_(image_.dataBytes());
     showTexts();
     return 1;
 }

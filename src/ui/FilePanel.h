@@ -5,9 +5,6 @@
 
 #include <QObject>
 
-#include <cstdint>
-#include <functional>
-#include <span>
 #include <string>
 
 class QLabel;
@@ -20,7 +17,7 @@ class RecentFilesCombo;
 
 // The "Plik" group of the main window: the current firmware file, its time
 // and sizes, and the list of recent files. Every load goes through
-// reloadCurrentFile, which hands the new data bytes on. Window thread only.
+// reloadCurrentFile. Window thread only.
 class FilePanel : public QObject {
     Q_OBJECT
 
@@ -31,10 +28,7 @@ public:
         QLabel& fileTimeText;
         QLabel& fileSizeText;
     };
-    // Gets the data bytes after every load; they stay valid until the next.
-    using ImageHandOver = std::function<void(std::span<const std::uint8_t>)>;
-
-    FilePanel(Controls controls, QWidget& dialogParent, OperatorDialogs& dialogs, ImageHandOver handOver);
+    FilePanel(Controls controls, QWidget& dialogParent, OperatorDialogs& dialogs);
 
     RecentFiles& recentFiles() { return recentFiles_; }
     const std::string& currentPath() const { return currentPath_; }
@@ -58,7 +52,6 @@ private:
     Controls controls_;
     QWidget& dialogParent_;
     OperatorDialogs& dialogs_;
-    ImageHandOver handOver_;
     FirmwareImage image_;
     RecentFiles recentFiles_;
     std::string currentPath_;

@@ -1,5 +1,6 @@
 #include "ui/MainDialog.h"
 
+#include "engine/ImageSnapshot.h"
 #include "settings/SettingsPaths.h"
 #include "ui/ControlBuilder.h"
 #include "ui/Icons.h"
@@ -17,6 +18,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+
+#include <cstdlib>
 
 namespace orvex::ui {
 
@@ -122,8 +125,7 @@ MainDialog::MainDialog(OperatorDialogs& dialogs, QWidget* parent)
     : QDialog(parent), dialogs_(dialogs), clientArea_(buildClientArea(*this)), controls_(findControls(*clientArea_)),
       menu_(buildMainMenu(*this)),
       comButtons_(new QButtonGroup(this)),
-      filePanel_(filePanelControls(*clientArea_), *this, dialogs,
-                 [this](std::span<const std::uint8_t> bytes) { engine_.setImage(bytes); })
+      filePanel_(filePanelControls(*clientArea_), *this, dialogs)
 {
     buildWindow();
     connectHandlers();
@@ -215,6 +217,10 @@ void MainDialog::startUp()
 
     settings_ = loadProcedureSettings(procedureSettingsFile_, configFilePath());
     portNumber_ = settings_.portNumber();
+    engine_.addObserver(statusPresenter_);
+    if (const char* tracePath = std::getenv("ORVEX_TRACE"))
+        trace_ = TraceFile::create(tracePath);
+    engine_.setTrace(trace_.get());
     engine_.setPortDevices(settings_.portDevices);
     engine_.setPortNumber(portNumber_);
 
@@ -245,7 +251,7 @@ void MainDialog::shutDown()
 
 void MainDialog::done(int result)
 {
-    // The worker still uses the device, the image and the window; the close
+    // The worker still uses the device and the window; the close
     // waits for the run's end, which enableControls(true) announces.
     if (runUnderWay_) {
         closeAfterRun_ = result;
@@ -274,7 +280,7 @@ void MainDialog::onExecute()
     showValues();
     if (fileReady) {
         enableControls(false);
-        engine_.requestRun(stepSet);
+        engine_.requestRun({stepSet, snapshotOf(filePanel_.image())});
     }
 }
 
@@ -332,11 +338,9 @@ void MainDialog::setRunLamp(LampState state)
     gate_.run([&] { showRunLamp(state); });
 }
 
-void MainDialog::setPortLamp(LampState state)
+void MainDialog::portChanged(bool open, const std::string& openFailure)
 {
-    // Read here, on the worker's thread, which owns the port.
-    const std::string openFailure = state == LampState::Red ? engine_.portOpenFailure() : std::string();
-    gate_.run([&] { showPortLamp(state, openFailure); });
+    gate_.run([&] { showPortLamp(open ? LampState::Green : LampState::Red, openFailure); });
 }
 
 void MainDialog::enableControls(bool enabled)
@@ -425,7 +429,7 @@ void MainDialog::applyEnabled(bool enabled)
 {
     for (const char* name : kRunLockedControls)
         controlNamed<QWidget>(*clientArea_, name).setEnabled(enabled);
-    // Loading a file would free the bytes a run is writing or comparing.
+    // The file shown must stay the one the run programs and compares with.
     menu_.open->setEnabled(enabled);
     menu_.reload->setEnabled(enabled);
 

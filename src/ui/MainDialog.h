@@ -1,11 +1,15 @@
 #pragma once
 
+#include "engine/ProgrammerEngine.h"
+#include "engine/StatusPresenter.h"
+#include "link/TraceFile.h"
+#include "notify/PortObserver.h"
+#include "notify/ReadBackPrompt.h"
 #include "notify/WorkerNotifier.h"
 #include "settings/ProcedureSettings.h"
 #include "settings/SettingsFile.h"
 #include "ui/FilePanel.h"
 #include "ui/MainMenu.h"
-#include "ui/ProgrammerEngine.h"
 #include "ui/WindowThreadGate.h"
 
 #include <QDialog>
@@ -13,6 +17,7 @@
 
 #include <array>
 #include <atomic>
+#include <memory>
 #include <optional>
 
 class QButtonGroup;
@@ -28,14 +33,15 @@ class StepToggle;
 // The whole user interface: the file panel, the seven step toggles with
 // their status lines, the execute button, the status area with the progress
 // bar, the COM port choice and two lamps. It starts the worker, hands it
-// requests, and is the worker's WorkerNotifier: the worker may call those
-// operations from its own thread.
+// requests, and shows what the worker does: it is the notifier of the run's
+// presenter, the read-back prompt and the port observer, whose operations the
+// worker calls from its own thread.
 //
 // Start-up (the constructor) reads the recent files and loads the newest,
 // reads the procedure settings and starts the worker; closing saves both
 // settings files. A close asked for during a run takes effect when the run
 // has ended.
-class MainDialog : public QDialog, public WorkerNotifier {
+class MainDialog : public QDialog, public WorkerNotifier, public ReadBackPrompt, public PortObserver {
     Q_OBJECT
 
 public:
@@ -44,7 +50,7 @@ public:
     ~MainDialog() override;
 
     void setRunLamp(LampState state) override;
-    void setPortLamp(LampState state) override;
+    void portChanged(bool open, const std::string& openFailure) override;
     void enableControls(bool enabled) override;
     void postRefresh() override;
     void setProgressRange(int lower, int upper) override;
@@ -108,7 +114,10 @@ private:
     Controls controls_;
     MainMenu menu_;
     QButtonGroup* comButtons_;
-    ProgrammerEngine engine_{*this};
+    ProgrammerEngine engine_{*this, *this};
+    StatusPresenter statusPresenter_{*this};
+    // ORVEX_TRACE names a file for every frame of the session.
+    std::unique_ptr<TraceFile> trace_;
     FilePanel filePanel_;
     SettingsFile procedureSettingsFile_;
     ProcedureSettings settings_;

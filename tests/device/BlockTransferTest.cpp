@@ -45,11 +45,7 @@ protected:
         unit.clearRequests();
     }
 
-    void loadImage(Bytes bytes)
-    {
-        image = std::move(bytes);
-        device.setImage(image.data(), static_cast<int>(image.size()));
-    }
+    void loadImage(Bytes bytes) { image = std::move(bytes); }
 
     std::vector<sim::ReceivedRequest> requestsOf(CommandCode command) const
     {
@@ -66,7 +62,7 @@ protected:
 TEST_F(ImageTransfer, HundredBytesGoAsTwoBlocksWithProgress)
 {
     loadImage(randomBytes(100, 1));
-    EXPECT_EQ(device.programFlash(), 1);
+    EXPECT_EQ(device.programFlash(image), 1);
 
     EXPECT_EQ(receivedCommands(), (Bytes{0x04, 0x05, 0x05, 0x06}));
     const auto blocks = requestsOf(CommandCode::CmdProgramBlock);
@@ -92,14 +88,14 @@ TEST_F(ImageTransfer, HundredBytesGoAsTwoBlocksWithProgress)
 TEST_F(ImageTransfer, ExactMultipleOfTheBlockSizeSendsNoEmptyBlock)
 {
     loadImage(randomBytes(128, 2));
-    EXPECT_EQ(device.programFlash(), 1);
+    EXPECT_EQ(device.programFlash(image), 1);
     EXPECT_EQ(requestsOf(CommandCode::CmdProgramBlock).size(), 2u);
 }
 
 TEST_F(ImageTransfer, EmptyImageSendsOnlyInitAndEnd)
 {
-    device.setImage(nullptr, 0);
-    EXPECT_EQ(device.verifyFlash(), 1);
+    image.clear();
+    EXPECT_EQ(device.verifyFlash(image), 1);
     EXPECT_EQ(receivedCommands(), (Bytes{0x09, 0x0B}));
     EXPECT_EQ(notifier.texts().snapshot().stepLine(ProcedureStep::Verify), "Weryfikacja ... OK");
 }
@@ -108,7 +104,7 @@ TEST_F(ImageTransfer, RefusedThirdBlockNamesItsAddressAndSkipsTheEnd)
 {
     loadImage(randomBytes(300, 3));
     addFault(CommandCode::CmdProgramBlock, sim::FaultAction::Refuse, 3, 0x09);
-    EXPECT_EQ(device.programFlash(), 0);
+    EXPECT_EQ(device.programFlash(image), 0);
     EXPECT_EQ(programLine(), "Programowanie ERROR at 128");
     EXPECT_EQ(notifier.texts().snapshot().mainStatus, "Programowanie ERROR at 128");
     EXPECT_EQ(receivedCommands(), (Bytes{0x04, 0x05, 0x05, 0x05}));
@@ -118,11 +114,11 @@ TEST_F(ImageTransfer, UnansweredOrGarbledBlockIsACommunicationError)
 {
     loadImage(randomBytes(200, 4));
     addFault(CommandCode::CmdProgramBlock, sim::FaultAction::Silent, 2);
-    EXPECT_EQ(device.programFlash(), 0);
+    EXPECT_EQ(device.programFlash(image), 0);
     EXPECT_EQ(programLine(), "Programowanie ERR komunikacji");
 
     addFault(CommandCode::CmdVerifyBlock, sim::FaultAction::BadCrc, 1);
-    EXPECT_EQ(device.verifyFlash(), 0);
+    EXPECT_EQ(device.verifyFlash(image), 0);
     EXPECT_EQ(notifier.texts().snapshot().stepLine(ProcedureStep::Verify), "Weryfikacja ERR komunikacji");
 }
 
@@ -130,7 +126,7 @@ TEST_F(ImageTransfer, RefusedInitSendsNoBlock)
 {
     loadImage(randomBytes(100, 5));
     addFault(CommandCode::CmdProgramInit, sim::FaultAction::Refuse, 1, 0x01);
-    EXPECT_EQ(device.programFlash(), 0);
+    EXPECT_EQ(device.programFlash(image), 0);
     EXPECT_EQ(programLine(), "Programowanie INIT ERROR");
     EXPECT_EQ(receivedCommands(), (Bytes{0x04}));
 }
@@ -139,7 +135,7 @@ TEST_F(ImageTransfer, UnansweredInitLetsTheBlocksDecide)
 {
     loadImage(randomBytes(100, 6));
     addFault(CommandCode::CmdProgramInit, sim::FaultAction::Silent, 1);
-    EXPECT_EQ(device.programFlash(), 1);
+    EXPECT_EQ(device.programFlash(image), 1);
     EXPECT_EQ(programLine(), "Programowanie ... OK");
 }
 
@@ -148,17 +144,17 @@ TEST_F(ImageTransfer, EndRefusedOrUnanswered)
     loadImage(randomBytes(70, 7));
     addFault(CommandCode::CmdProgramEnd, sim::FaultAction::Refuse, 1, 0x04);
     addFault(CommandCode::CmdProgramEnd, sim::FaultAction::Silent, 2);
-    EXPECT_EQ(device.programFlash(), 0);
+    EXPECT_EQ(device.programFlash(image), 0);
     EXPECT_EQ(programLine(), "Programowanie End ERROR");
-    EXPECT_EQ(device.programFlash(), 0);
+    EXPECT_EQ(device.programFlash(image), 0);
     EXPECT_EQ(programLine(), "Programowanie ERR komunikacji");
 }
 
 TEST_F(ImageTransfer, VerifySendsExactlyWhatProgramSent)
 {
     loadImage(randomBytes(1000, 8));
-    ASSERT_EQ(device.programFlash(), 1);
-    ASSERT_EQ(device.verifyFlash(), 1);
+    ASSERT_EQ(device.programFlash(image), 1);
+    ASSERT_EQ(device.verifyFlash(image), 1);
     const auto programmed = requestsOf(CommandCode::CmdProgramBlock);
     const auto verified = requestsOf(CommandCode::CmdVerifyBlock);
     ASSERT_EQ(programmed.size(), 16u);
@@ -174,14 +170,14 @@ TEST_F(ImageTransfer, VerifyOfDifferentFlashFailsAtTheFirstDifferingBlock)
     Bytes flash = image;
     flash[200] ^= 0x01;
     unit.setFlash(flash);
-    EXPECT_EQ(device.verifyFlash(), 0);
+    EXPECT_EQ(device.verifyFlash(image), 0);
     EXPECT_EQ(notifier.texts().snapshot().stepLine(ProcedureStep::Verify), "Weryfikacja ERROR at 192");
 }
 
 TEST_F(ImageTransfer, ProgressMovesBeforeTheLineIsShown)
 {
     loadImage(randomBytes(64, 10));
-    ASSERT_EQ(device.programFlash(), 1);
+    ASSERT_EQ(device.programFlash(image), 1);
     const auto events = notifier.events();
     const auto position = std::find_if(events.begin(), events.end(),
                                        [](const auto& e) { return e.kind == Kind::ProgressPosition && e.first == 64; });

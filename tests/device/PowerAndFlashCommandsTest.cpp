@@ -125,14 +125,13 @@ TEST_F(EraseAndBlankTest, UnpoweredTargetRefusesErase)
 }
 
 // The device against a script of exact request bytes and canned replies.
-class ScriptedExchange : public ::testing::Test {
+class ScriptedExchange : public ::testing::Test, protected test::PresentedEvents {
 protected:
     static constexpr int kReceiveTimeoutMs = 100;
 
     test::MemoryPort port;
     test::PortScript script;
-    RecordingNotifier notifier;
-    ProgrammerDevice device{port, notifier, kReceiveTimeoutMs};
+    ProgrammerDevice device{port, reporter, kReceiveTimeoutMs};
 
     void SetUp() override { port.answerWith(script.farEnd()); }
     void TearDown() override { EXPECT_TRUE(script.played()) << "the requests differ from the script"; }
@@ -169,7 +168,7 @@ TEST_F(ScriptedExchange, SilenceFailsOnlyWhenTheDeadlineHasPassed)
 TEST_F(ScriptedExchange, PortThatClosesFailsAtOnceAndSendsNothingMore)
 {
     // The full five seconds of a reply: a closed port must not wait for them.
-    ProgrammerDevice patientDevice(port, notifier);
+    ProgrammerDevice patientDevice(port, reporter);
     script.expect(test::encodeRequest(CommandCode::CmdPowerOn), {{}, true});
     const auto start = test::Clock::now();
     EXPECT_EQ(patientDevice.powerOn(), 0);

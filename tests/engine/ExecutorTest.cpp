@@ -1,5 +1,8 @@
 #include "support/DeviceOnSimulatedUnit.h"
 #include "engine/ProcedureExecutor.h"
+#include "engine/ImageSnapshot.h"
+#include "engine/RunTexts.h"
+#include "image/FirmwareImage.h"
 #include "device/TextFormat.h"
 #include "support/PolishLocale.h"
 #include "support/ScratchDir.h"
@@ -15,6 +18,7 @@
 #include <unistd.h>
 
 using namespace orvex;
+using RunTexts::formatRunTime;
 using test::RecordingNotifier;
 using Bytes = std::vector<std::uint8_t>;
 using Kind = RecordingNotifier::Kind;
@@ -55,9 +59,11 @@ class ExecutorOn : public Wiring {
 protected:
     using Wiring::device;
     using Wiring::notifier;
+    using Wiring::reporter;
 
-    ProcedureExecutor executor{device, notifier};
+    ProcedureExecutor executor{device, reporter, notifier};
     Bytes image;
+    std::shared_ptr<RunImage> snapshot = std::make_shared<RunImage>();
     test::ScratchDir scratch;
 
     void SetUp() override
@@ -67,14 +73,10 @@ protected:
         image.resize(1000);
         for (auto& b : image)
             b = static_cast<std::uint8_t>(rng());
-        device.setImage(image.data(), static_cast<int>(image.size()));
+        snapshot->bytes = image;
     }
 
-    RunOutcome run(std::uint16_t steps)
-    {
-        executor.setPendingRun(steps);
-        return executor.runProcedure().value();
-    }
+    RunFinished run(std::uint16_t steps) { return executor.runProcedure({steps, snapshot}); }
 
     std::string mainStatus() const { return notifier.texts().snapshot().mainStatus; }
 
@@ -91,30 +93,23 @@ protected:
     // A read run on the same unit, shown through another notifier.
     void runReadReportingTo(RecordingNotifier& other)
     {
-        ProgrammerDevice otherDevice(this->port, other, Wiring::kShortReceiveTimeoutMs);
-        ProcedureExecutor otherExecutor(otherDevice, other);
-        otherExecutor.setPendingRun(StepBit::Read);
-        otherExecutor.runProcedure();
+        StatusPresenter otherPresenter(other);
+        RunReporter otherReporter;
+        otherReporter.addObserver(otherPresenter);
+        ProgrammerDevice otherDevice(this->port, otherReporter, Wiring::kShortReceiveTimeoutMs);
+        ProcedureExecutor otherExecutor(otherDevice, otherReporter, other);
+        otherExecutor.runProcedure({StepBit::Read, nullptr});
     }
 };
 
 using Executor = ExecutorOn<test::DeviceOnMemoryUnit>;
 using ExecutorOverPty = ExecutorOn<test::DeviceOnSimulatedUnit>;
 
-TEST_F(Executor, NothingHappensWithoutAPendingRun)
-{
-    executor.setPendingRun(std::nullopt);
-    EXPECT_FALSE(executor.runProcedure());
-    EXPECT_TRUE(notifier.events().empty());
-    EXPECT_TRUE(unit.requests().empty());
-}
-
 TEST_F(Executor, EmptyStepSetStillSwitchesPowerOnAndOff)
 {
-    const RunOutcome outcome = run(0);
-    EXPECT_TRUE(outcome.succeeded());
-    EXPECT_EQ(outcome.mainStatus, mainStatus());
-    EXPECT_FALSE(executor.runProcedure()) << "a run is taken once";
+    const RunFinished outcome = run(0);
+    EXPECT_TRUE(outcome.ok());
+    EXPECT_EQ(outcome.message, mainStatus());
     EXPECT_EQ(receivedCommands(), (Bytes{test::commandByte(CommandCode::CmdPowerOn), test::commandByte(CommandCode::CmdPowerOff)}));
     EXPECT_EQ(runLamps(), (std::vector<int>{3, 2}));
     EXPECT_TRUE(mainStatus().starts_with("PROGRAM OK. Czas: ")) << mainStatus();
@@ -287,11 +282,11 @@ TEST_P(ExecutorFailingStep, StopsAtTheFirstFailureWithItsMessage)
     const FailingRow& row = GetParam();
     addFault(row.faultyCommand, row.action, 1, row.value);
     notifier.answerReadBackFile(scratch.pathOf("never.bin"));
-    const RunOutcome outcome = run(kAllDeviceSteps);
+    const RunFinished outcome = run(kAllDeviceSteps);
 
     EXPECT_EQ(mainStatus(), row.message);
     EXPECT_EQ(outcome.failedStep, row.step);
-    EXPECT_EQ(outcome.mainStatus, row.message);
+    EXPECT_EQ(outcome.message, row.message);
     EXPECT_EQ(runLamps(), (std::vector<int>{3, 1}));
     EXPECT_EQ(notifier.eventsOf(Kind::EnableControls).size(), 1u);
     EXPECT_EQ(notifier.events().back().kind, Kind::Refresh);
@@ -352,13 +347,30 @@ TEST(RunTime, DecimalPointWhateverTheProcessLocale)
 TEST_F(Executor, RunTimeIsTakenAtTheStartAndAfterTheLastStep)
 {
     std::vector<std::uint32_t> ticks{0xFFFFFF00u, 0x100u};
-    ProcedureExecutor timed(device, notifier, [&] {
+    ProcedureExecutor timed(device, reporter, notifier, [&] {
         const std::uint32_t t = ticks.front();
         ticks.erase(ticks.begin());
         return t;
     });
-    timed.setPendingRun(0);
-    timed.runProcedure();
+    timed.runProcedure({0, nullptr});
     EXPECT_EQ(mainStatus(), "PROGRAM OK. Czas: 0.512 s");
     EXPECT_TRUE(ticks.empty());
+}
+
+TEST(ImageSnapshot, KeepsTheBytesAndDigestsOfTheFileAsItWasWhenTaken)
+{
+    test::ScratchDir scratch;
+    FirmwareImage image;
+    image.load(scratch.write("fw.bin", "abc"));
+    const auto snapshot = snapshotOf(image);
+    image.load(scratch.write("other.bin", "something else"));
+
+    ASSERT_TRUE(snapshot);
+    EXPECT_EQ(snapshot->bytes, (Bytes{'a', 'b', 'c'}));
+    EXPECT_EQ(snapshot->file.path, scratch.pathOf("fw.bin"));
+    EXPECT_EQ(snapshot->file.size, 3u);
+    // The published SHA-256 of "abc".
+    EXPECT_EQ(snapshot->file.sha256, "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    EXPECT_EQ(snapshot->sha256, snapshot->file.sha256) << "a binary file is its own image";
+    EXPECT_FALSE(snapshotOf(FirmwareImage())) << "no data, no image";
 }

@@ -51,10 +51,10 @@ protected:
     RecordingNotifier notifier;
     const Bytes data = flashContents();
 
-    int saveTo(const std::string& path)
+    bool saveTo(const std::string& path)
     {
         notifier.answerReadBackFile(path);
-        return saveReadBackData(notifier, data);
+        return saveReadBackData(notifier, data).has_value();
     }
 
     bool failureReported() const { return !notifier.eventsOf(RecordingNotifier::Kind::SaveFailure).empty(); }

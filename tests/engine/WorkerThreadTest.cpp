@@ -1,5 +1,5 @@
 #include "sim/PtyUnitServer.h"
-#include "support/RecordingNotifier.h"
+#include "support/PresentedEvents.h"
 #include "engine/RequestMailbox.h"
 #include "sim/SimulatedUnit.h"
 #include "support/Timing.h"
@@ -43,17 +43,16 @@ sim::UnitOptions withEraseTime(int ms)
 
 } // namespace
 
-class Worker : public ::testing::Test {
+class Worker : public ::testing::Test, protected test::PresentedEvents {
 protected:
     sim::SimulatedUnit unit;
     sim::PtyUnitServer server{unit};
     // Units a test sets up itself; they outlive the worker that talks to them.
     std::unique_ptr<sim::SimulatedUnit> otherUnit;
     std::unique_ptr<sim::PtyUnitServer> otherServer;
-    RecordingNotifier notifier;
     PortKeeper portKeeper{notifier};
-    ProgrammerDevice device{portKeeper.port(), notifier, 300};
-    ProcedureExecutor executor{device, notifier};
+    ProgrammerDevice device{portKeeper.port(), reporter, 300};
+    ProcedureExecutor executor{device, reporter, notifier};
     RequestMailbox mailbox;
     WorkerThread worker{portKeeper, executor, mailbox};
 
@@ -80,7 +79,7 @@ protected:
     sim::SimulatedUnit& startOnSlowUnitRunningErase()
     {
         startOnOtherUnit(withEraseTime(150));
-        mailbox.requestRun(StepBit::Erase);
+        mailbox.requestRun({StepBit::Erase, nullptr});
         EXPECT_TRUE(waitUntil([&] { return count(Kind::RunLamp, 3) == 1; }));
         return *otherUnit;
     }
@@ -116,7 +115,7 @@ TEST_F(Worker, VanishedUnitFailsTheNextRunAtOnceAndTurnsThePortLampRed)
     ASSERT_TRUE(waitUntil([&] { return count(Kind::PortLamp, 2) == 1; }));
     otherServer.reset(); // the far end of the line goes away, as a pulled adapter would
     const auto raised = Clock::now();
-    mailbox.requestRun(StepBit::Detect);
+    mailbox.requestRun({StepBit::Detect, nullptr});
     ASSERT_TRUE(waitUntil([&] { return runsFinished(1); }));
     EXPECT_LT(millisecondsSince(raised), 250) << "a reply may take 300 ms; nobody waits for one on a gone line";
     EXPECT_EQ(notifier.texts().snapshot().mainStatus, "Blad polaczenia z programatorem");
@@ -129,7 +128,7 @@ TEST_F(Worker, RunIsPickedUpWithinAPollAndUsesItsOwnStepSet)
     startOn(kUnitPort);
     ASSERT_TRUE(waitUntil([&] { return count(Kind::PortLamp, 2) == 1; }));
     const auto raised = Clock::now();
-    mailbox.requestRun(StepBit::Detect);
+    mailbox.requestRun({StepBit::Detect, nullptr});
     ASSERT_TRUE(waitUntil([&] { return count(Kind::RunLamp, 3) == 1; }));
     const auto pickUpMs = millisecondsSince(raised);
     EXPECT_LE(pickUpMs, 30);
@@ -143,7 +142,7 @@ TEST_F(Worker, RunIsPickedUpWithinAPollAndUsesItsOwnStepSet)
 TEST_F(Worker, RunRequestedDuringARunIsNotLost)
 {
     const sim::SimulatedUnit& unitUsed = startOnSlowUnitRunningErase();
-    mailbox.requestRun(0);
+    mailbox.requestRun({0, nullptr});
     ASSERT_TRUE(waitUntil([&] { return runsFinished(2); }));
     EXPECT_EQ(count(Kind::RunLamp, 2), 2u);
     EXPECT_EQ(unitUsed.requests().size(), 5u) << "on, erase, off; on, off";
@@ -169,17 +168,22 @@ TEST_F(Worker, IdleWorkerStopsPromptly)
     EXPECT_FALSE(worker.isRunning());
 }
 
+std::optional<std::uint16_t> stepsOf(const std::optional<RunRequest>& run)
+{
+    return run ? std::optional(run->stepSet) : std::nullopt;
+}
+
 TEST(Mailbox, ARunIsTakenOnceWithTheStepSetOfItsLatestRequest)
 {
     RequestMailbox mailbox;
-    EXPECT_EQ(mailbox.takeRun(), std::nullopt);
-    mailbox.requestRun(StepBit::Erase);
-    EXPECT_EQ(mailbox.takeRun(), StepBit::Erase);
-    EXPECT_EQ(mailbox.takeRun(), std::nullopt);
-    mailbox.requestRun(StepBit::Read);
-    mailbox.requestRun(0);
-    EXPECT_EQ(mailbox.takeRun(), 0);
-    EXPECT_EQ(mailbox.takeRun(), std::nullopt);
+    EXPECT_EQ(stepsOf(mailbox.takeRun()), std::nullopt);
+    mailbox.requestRun({StepBit::Erase, nullptr});
+    EXPECT_EQ(stepsOf(mailbox.takeRun()), StepBit::Erase);
+    EXPECT_EQ(stepsOf(mailbox.takeRun()), std::nullopt);
+    mailbox.requestRun({StepBit::Read, nullptr});
+    mailbox.requestRun({0, nullptr});
+    EXPECT_EQ(stepsOf(mailbox.takeRun()), 0);
+    EXPECT_EQ(stepsOf(mailbox.takeRun()), std::nullopt);
 }
 
 TEST(Mailbox, RunTakenWhileTheWindowWritesCarriesTheStepSetWrittenForIt)
@@ -193,7 +197,7 @@ TEST(Mailbox, RunTakenWhileTheWindowWritesCarriesTheStepSetWrittenForIt)
     std::atomic<bool> done{false};
     std::thread window([&] {
         for (int round = 1; !done.load(); ++round) {
-            mailbox.requestRun(static_cast<std::uint16_t>(round));
+            mailbox.requestRun({static_cast<std::uint16_t>(round), nullptr});
             while (taken.load() < round && !done.load()) {
             }
         }
@@ -201,10 +205,10 @@ TEST(Mailbox, RunTakenWhileTheWindowWritesCarriesTheStepSetWrittenForIt)
     const auto deadline = test::Clock::now() + std::chrono::milliseconds(1000);
     int wrongSteps = 0;
     for (int round = 1; test::Clock::now() < deadline; ++round) {
-        std::optional<std::uint16_t> steps;
-        while (!(steps = mailbox.takeRun()) && test::Clock::now() < deadline) {
+        std::optional<RunRequest> run;
+        while (!(run = mailbox.takeRun()) && test::Clock::now() < deadline) {
         }
-        wrongSteps += steps && *steps != static_cast<std::uint16_t>(round) ? 1 : 0;
+        wrongSteps += run && run->stepSet != static_cast<std::uint16_t>(round) ? 1 : 0;
         taken.store(round);
     }
     done.store(true);

@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <string>
 #include <string_view>
+#include <vector>
 
 using namespace orvex;
 using Bytes = std::vector<std::uint8_t>;
@@ -96,7 +99,7 @@ protected:
 TEST_F(FrameReceive, ZeroLengthReplyCompletesAfterFiveBytes)
 {
     port.queue({0xAA, 0x55, 0x00, 0x0D, 0xB3, 0x99});
-    EXPECT_TRUE(link.receiveFrame(rx));
+    EXPECT_EQ(link.receiveFrame(rx), ReceiveOutcome::Good);
     EXPECT_EQ(rx.command(), 0x0D);
     EXPECT_EQ(port.queued(), 1u) << "nothing after the CRC byte may be read";
 }
@@ -105,7 +108,7 @@ TEST_F(FrameReceive, NoiseBeforeTheFrameIsSkipped)
 {
     port.queue({0x00, 0x13, 0x55, 0xFF, 0x55});
     port.queue(statusReply(0x07, 0x00));
-    ASSERT_TRUE(link.receiveFrame(rx));
+    ASSERT_EQ(link.receiveFrame(rx), ReceiveOutcome::Good);
     EXPECT_EQ(rx.command(), 0x07);
     EXPECT_EQ(rx.status(), 0);
 }
@@ -116,16 +119,16 @@ TEST_F(FrameReceive, DoubledFirstSyncLosesTheFrame)
     Bytes reply = statusReply(0x0D, 0x00);
     port.queue({0xAA});
     port.queue(reply);
-    EXPECT_FALSE(link.receiveFrame(rx));
+    EXPECT_EQ(link.receiveFrame(rx), ReceiveOutcome::NoReply);
 }
 
 TEST_F(FrameReceive, BackToBackFramesAreTakenOneAtATime)
 {
     port.queue(statusReply(0x04, 0x00));
     port.queue(statusReply(0x06, 0x03));
-    ASSERT_TRUE(link.receiveFrame(rx));
+    ASSERT_EQ(link.receiveFrame(rx), ReceiveOutcome::Good);
     EXPECT_EQ(rx.command(), 0x04);
-    ASSERT_TRUE(link.receiveFrame(rx));
+    ASSERT_EQ(link.receiveFrame(rx), ReceiveOutcome::Good);
     EXPECT_EQ(rx.command(), 0x06);
     EXPECT_EQ(rx.status(), 0x03);
 }
@@ -134,10 +137,10 @@ TEST_F(FrameReceive, DrainThrowsAwayTheSecondFrame)
 {
     port.queue(statusReply(0x04, 0x00));
     port.queue(statusReply(0x06, 0x00));
-    ASSERT_TRUE(link.receiveFrame(rx));
+    ASSERT_EQ(link.receiveFrame(rx), ReceiveOutcome::Good);
     link.drainInput();
     EXPECT_EQ(port.queued(), 0u);
-    EXPECT_FALSE(link.receiveFrame(rx));
+    EXPECT_EQ(link.receiveFrame(rx), ReceiveOutcome::NoReply);
 }
 
 TEST_F(FrameReceive, CorruptedByteFailsWhenTheCrcArrivesNotAtTheDeadline)
@@ -148,9 +151,9 @@ TEST_F(FrameReceive, CorruptedByteFailsWhenTheCrcArrivesNotAtTheDeadline)
     port.queue(reply);
     port.queue(statusReply(0x08, 0x00));
     const auto start = test::Clock::now();
-    EXPECT_FALSE(patient.receiveFrame(rx));
+    EXPECT_EQ(patient.receiveFrame(rx), ReceiveOutcome::BadCrc);
     EXPECT_LT(test::millisecondsSince(start), 100);
-    EXPECT_TRUE(patient.receiveFrame(rx)) << "the frame after a bad one is still there";
+    EXPECT_EQ(patient.receiveFrame(rx), ReceiveOutcome::Good) << "the frame after a bad one is still there";
 }
 
 TEST_F(FrameReceive, LongestPayloadIsReceivedWhole)
@@ -163,7 +166,7 @@ TEST_F(FrameReceive, LongestPayloadIsReceivedWhole)
     Bytes bytes = wire(big);
     ASSERT_EQ(bytes.size(), 260u);
     port.queue(bytes);
-    ASSERT_TRUE(link.receiveFrame(rx));
+    ASSERT_EQ(link.receiveFrame(rx), ReceiveOutcome::Good);
     for (int i = 0; i < 255; ++i)
         ASSERT_EQ(rx.payload(i), 255 - i) << "payload byte " << i;
     EXPECT_EQ(port.queued(), 0u);
@@ -174,7 +177,7 @@ TEST_F(FrameReceive, ShortReceiveLeavesZerosWhereNothingArrived)
     for (int i = 0; i < Frame::kCapacity; ++i)
         rx[i] = 0xEE;
     port.queue({0xAA, 0x55, 0x05, 0x0D, 0x07});
-    EXPECT_FALSE(link.receiveFrame(rx));
+    EXPECT_EQ(link.receiveFrame(rx), ReceiveOutcome::NoReply);
     EXPECT_EQ(rx[0], 0xAA);
     EXPECT_EQ(rx[2], 0x05);
     EXPECT_EQ(rx.payload(0), 0x07);
@@ -189,6 +192,50 @@ TEST_F(FrameReceive, ClosedPortFailsAtOnceInsteadOfAtTheDeadline)
     port.setOpen(false);
     port.queue(statusReply(0x0D, 0x00));
     const auto start = test::Clock::now();
-    EXPECT_FALSE(patient.receiveFrame(rx));
+    EXPECT_EQ(patient.receiveFrame(rx), ReceiveOutcome::PortClosed);
     EXPECT_LT(test::millisecondsSince(start), 100);
+}
+
+// A trace that keeps what it is told, in order, as text.
+class RecordedTrace final : public FrameTrace {
+public:
+    void portOpened() override { lines.push_back("open"); }
+    void request(std::span<const std::uint8_t> frame) override { lines.push_back("> " + hex(frame)); }
+    void reply(std::span<const std::uint8_t> frame) override { lines.push_back("< " + hex(frame)); }
+    void skipped(std::span<const std::uint8_t> bytes) override { lines.push_back("? " + hex(bytes)); }
+
+    std::vector<std::string> lines;
+
+private:
+    static std::string hex(std::span<const std::uint8_t> bytes)
+    {
+        std::string text;
+        for (const std::uint8_t byte : bytes) {
+            char digits[4];
+            std::snprintf(digits, sizeof digits, "%02X ", byte);
+            text += digits;
+        }
+        return text;
+    }
+};
+
+TEST_F(FrameReceive, TraceTellsEveryFrameAndEveryByteThrownAway)
+{
+    RecordedTrace trace;
+    link.setTrace(&trace);
+    Frame tx;
+    tx.setCommand(CommandCode::CmdPowerOn);
+    tx.setLength(0);
+    link.sendFrame(tx);
+    // Noise, a first sync byte whose second one is wrong, then the reply.
+    port.queue({0x13, 0xAA, 0x17});
+    port.queue(statusReply(0x0D, 0x00));
+    port.queue({0xAA, 0x55, 0x05});
+    ASSERT_EQ(link.receiveFrame(rx), ReceiveOutcome::Good);
+    // The start of a frame cut off by the deadline was not a reply either.
+    EXPECT_EQ(link.receiveFrame(rx), ReceiveOutcome::NoReply);
+    port.queue({0x01, 0x02});
+    link.drainInput();
+    EXPECT_EQ(trace.lines, (std::vector<std::string>{"> AA 55 00 0D B3 ", "? 13 AA 17 ", "< AA 55 01 0D 00 7B ",
+                                                     "? AA 55 05 ", "? 01 02 "}));
 }

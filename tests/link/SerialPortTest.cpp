@@ -139,7 +139,7 @@ TEST_F(SerialPortOverPty, GonePortEndsAReceiveAtOnceWithoutBurningACore)
     Frame rx;
     const auto receiveMs = [&] {
         const auto start = Clock::now();
-        EXPECT_FALSE(link.receiveFrame(rx));
+        EXPECT_EQ(link.receiveFrame(rx), ReceiveOutcome::PortClosed);
         return millisecondsSince(start);
     };
     const double cpuBefore = threadCpuSeconds();
@@ -184,7 +184,7 @@ TEST_F(SerialPortOverPty, SilentUnitTimesOutAfterFiveSecondsWithoutBurningACore)
     Frame rx;
     const double cpuBefore = threadCpuSeconds();
     const auto start = Clock::now();
-    EXPECT_FALSE(link.receiveFrame(rx));
+    EXPECT_EQ(link.receiveFrame(rx), ReceiveOutcome::NoReply);
     const auto elapsedMs = millisecondsSince(start);
     const double cpuSeconds = threadCpuSeconds() - cpuBefore;
     EXPECT_GE(elapsedMs, 5000);

@@ -6,7 +6,7 @@
 #include "sim/PtyUnitServer.h"
 #include "sim/RequestParser.h"
 #include "sim/SimulatedUnit.h"
-#include "support/RecordingNotifier.h"
+#include "support/PresentedEvents.h"
 
 #include <gtest/gtest.h>
 
@@ -38,14 +38,14 @@ inline MemoryPort::FarEnd answeredBy(sim::SimulatedUnit& unit)
 }
 
 // A ProgrammerDevice talking to a simulated unit, and what the tests ask of
-// them. The receive deadline is short so that silent-unit cases do not cost
-// five seconds each.
-class SimulatedUnitFixture : public ::testing::Test {
+// them. The device's events reach the notifier as the window shows them. The
+// receive deadline is short so that silent-unit cases do not cost five
+// seconds each.
+class SimulatedUnitFixture : public ::testing::Test, protected PresentedEvents {
 protected:
     static constexpr int kShortReceiveTimeoutMs = 300;
 
     sim::SimulatedUnit unit;
-    RecordingNotifier notifier;
 
     void addFault(CommandCode command, sim::FaultAction action, int occurrence = 0, std::uint8_t value = 1)
     {
@@ -66,7 +66,7 @@ protected:
 class DeviceOnMemoryUnit : public SimulatedUnitFixture {
 protected:
     MemoryPort port;
-    ProgrammerDevice device{port, notifier, kShortReceiveTimeoutMs};
+    ProgrammerDevice device{port, reporter, kShortReceiveTimeoutMs};
 
     void SetUp() override { port.answerWith(answeredBy(unit)); }
 };
@@ -77,7 +77,7 @@ class DeviceOnSimulatedUnit : public SimulatedUnitFixture {
 protected:
     sim::PtyUnitServer server{unit};
     SerialPort port;
-    ProgrammerDevice device{port, notifier, kShortReceiveTimeoutMs};
+    ProgrammerDevice device{port, reporter, kShortReceiveTimeoutMs};
 
     void SetUp() override
     {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "notify/PortObserver.h"
+#include "notify/ReadBackPrompt.h"
 #include "notify/WorkerNotifier.h"
 
 #include <mutex>
@@ -11,7 +13,7 @@ namespace orvex::test {
 
 // A window stand-in that keeps, in order, everything the worker shows. Texts
 // are captured at each refresh, since that is when a window would show them.
-class RecordingNotifier : public WorkerNotifier {
+class RecordingNotifier : public WorkerNotifier, public ReadBackPrompt, public PortObserver {
 public:
     enum class Kind { Refresh, ProgressRange, ProgressPosition, RunLamp, PortLamp, EnableControls, ChooseFile, SaveFailure };
 
@@ -20,11 +22,14 @@ public:
         int first = 0;
         int second = 0;
         WindowTextValues texts; // for Refresh
-        std::string detail;     // for SaveFailure
+        std::string detail;     // for SaveFailure, and the open failure for PortLamp
     };
 
     void setRunLamp(LampState state) override { record(Kind::RunLamp, static_cast<int>(state)); }
-    void setPortLamp(LampState state) override { record(Kind::PortLamp, static_cast<int>(state)); }
+    void portChanged(bool open, const std::string& openFailure) override
+    {
+        record(Kind::PortLamp, static_cast<int>(open ? LampState::Green : LampState::Red), 0, {}, openFailure);
+    }
     void enableControls(bool enabled) override { record(Kind::EnableControls, enabled ? 1 : 0); }
     void postRefresh() override { record(Kind::Refresh, 0, 0, texts().snapshot()); }
     void setProgressRange(int lower, int upper) override { record(Kind::ProgressRange, lower, upper); }

@@ -98,12 +98,12 @@ std::vector<Outcome> receiveAll(std::span<const std::uint8_t> line, std::deque<s
     std::vector<Outcome> outcomes;
     Frame rx;
     while (!port.exhausted()) {
-        const bool accepted = link.receiveFrame(rx);
+        const bool accepted = link.receiveFrame(rx) == ReceiveOutcome::Good;
         if (accepted)
             checkAcceptedFrame(rx, line, port.position());
         outcomes.push_back({accepted, port.position()});
     }
-    check(!link.receiveFrame(rx)); // a line that is gone gives nothing more
+    check(link.receiveFrame(rx) != ReceiveOutcome::Good); // a line that is gone gives nothing more
     return outcomes;
 }
 
