@@ -2,14 +2,21 @@
 #include "support/ScratchDir.h"
 #include "sim/SimulatedUnit.h"
 
+#include <QCryptographicHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QStringList>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
+#include <optional>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -276,5 +283,197 @@ TEST_F(Cli, ListPortsShowsWhatEachComNameStandsFor)
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("COM2 = " + server.devicePath() + " (config.cfg)"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("COM1 = /dev/ttyS0"), std::string::npos) << r.out;
+    EXPECT_TRUE(unit.requests().empty());
+}
+
+namespace {
+
+std::vector<QJsonObject> jsonLines(const std::string& text)
+{
+    std::vector<QJsonObject> objects;
+    for (const std::string& line : lines(text)) {
+        QJsonParseError error{};
+        const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(line), &error);
+        EXPECT_EQ(error.error, QJsonParseError::NoError) << line;
+        objects.push_back(document.object());
+    }
+    return objects;
+}
+
+std::string sha256Of(const Bytes& bytes)
+{
+    const QByteArray data(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+    return QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex().toStdString();
+}
+
+std::string stringOf(const QJsonValue& value)
+{
+    return value.toString().toStdString();
+}
+
+} // namespace
+
+TEST_F(Cli, JsonRunReportsEveryEventInOrderWithTheDigestsAndTheTextsOfAPlainRun)
+{
+    const QStringList steps{"-d", "-e", "-b", "-w", "-v", "-r", inDir("out.bin"), inDir("firmware.hex")};
+    const CliResult plain = runCli(QStringList{"-p", port()} + steps);
+    ASSERT_EQ(plain.exitCode, 0) << plain.err;
+    const CliResult r = runCli(QStringList{"-p", port(), "--json", "--trace", inDir("trace.txt")} + steps);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+
+    const auto events = jsonLines(r.out);
+    std::vector<std::string> sequence;
+    std::vector<std::string> texts;
+    for (const QJsonObject& e : events) {
+        EXPECT_EQ(e["port"].toString(), port());
+        const std::string name = stringOf(e["event"]);
+        if (name == "progress") {
+            EXPECT_LE(e["done"].toInt(), e["total"].toInt());
+            if (sequence.back() == "progress " + stringOf(e["step"]))
+                continue;
+            sequence.push_back("progress " + stringOf(e["step"]));
+        } else {
+            sequence.push_back(name + (e.contains("step") ? " " + stringOf(e["step"]) : std::string()));
+        }
+        if (name == "step_finished" && !stringOf(e["text"]).empty())
+            texts.push_back(stringOf(e["text"]));
+    }
+    EXPECT_EQ(sequence,
+              (std::vector<std::string>{
+                  "run_started", "step_started detect", "step_finished detect", "step_started power_on",
+                  "step_finished power_on", "step_started erase", "step_finished erase", "step_started blank_test",
+                  "step_finished blank_test", "step_started program", "progress program", "step_finished program",
+                  "step_started verify", "progress verify", "step_finished verify", "step_started read",
+                  "progress read", "step_finished read", "step_started power_off", "step_finished power_off",
+                  "run_finished"}));
+    auto plainLines = lines(plain.out);
+    plainLines.pop_back(); // the result line, whose time differs
+    EXPECT_EQ(texts, plainLines);
+
+    const QJsonObject& started = events.front();
+    EXPECT_EQ(started["schema"].toInt(), 1);
+    EXPECT_EQ(started["program"].toString(), "orvex-cli");
+    EXPECT_EQ(started["steps"].toArray(),
+              (QJsonArray{"detect", "erase", "blank_test", "program", "verify", "read"}));
+    const std::string hex = kSmallHex;
+    EXPECT_EQ(stringOf(started["firmware"]["sha256"]), sha256Of(Bytes(hex.begin(), hex.end())));
+    EXPECT_EQ(started["firmware"]["size"].toInt(), static_cast<int>(hex.size()));
+    const Bytes flash = unit.flash();
+    const Bytes image(flash.begin(), flash.begin() + 0x0204);
+    EXPECT_EQ(started["image"]["size"].toInt(), 0x0204);
+    EXPECT_EQ(stringOf(started["image"]["sha256"]), sha256Of(image));
+
+    const QJsonObject& finished = events.back();
+    EXPECT_TRUE(finished["ok"].toBool());
+    EXPECT_TRUE(finished["failed_step"].isNull());
+    EXPECT_TRUE(stringOf(finished["message"]).starts_with("PROGRAM OK. Czas: ")) << stringOf(finished["message"]);
+    EXPECT_EQ(finished["exit"].toInt(), 0);
+    EXPECT_EQ(finished["readback"]["path"].toString(), inDir("out.bin"));
+    EXPECT_EQ(finished["readback"]["size"].toInt(), 131072);
+    EXPECT_EQ(stringOf(finished["readback"]["sha256"]), sha256Of(flash));
+    for (const QJsonObject& e : events)
+        if (e["event"] == "progress" && e["step"] == "read" && e["done"].toInt() == 131072)
+            return;
+    ADD_FAILURE() << "the last progress of a transfer is always given";
+}
+
+TEST_F(Cli, TraceHasEveryFrameBothWaysAsItHappened)
+{
+    sim::UnitOptions noisy;
+    noisy.noiseBytes = 2;
+    sim::SimulatedUnit noisyUnit(noisy);
+    sim::PtyUnitServer noisyServer(noisyUnit);
+    const CliResult r = runCli({"-p", QString::fromStdString(noisyServer.devicePath()), "--trace", inDir("trace.txt"),
+                                "-d", "-e"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto trace = lines(test::ScratchDir::readFile(scratch.pathOf("trace.txt")));
+    std::vector<std::string> kinds;
+    double previous = 0;
+    for (const std::string& line : trace) {
+        double seconds = -1;
+        char kind = 0;
+        ASSERT_EQ(std::sscanf(line.c_str(), "%lf %c", &seconds, &kind), 2) << line;
+        EXPECT_GE(seconds, previous) << line;
+        previous = seconds;
+        kinds.push_back(std::string(1, kind));
+    }
+    // Version, power on, erase, power off: each request, the noise, its reply.
+    const std::vector<std::string> exchange{">", "?", "<"};
+    std::vector<std::string> expected;
+    for (int i = 0; i < 4; ++i)
+        expected.insert(expected.end(), exchange.begin(), exchange.end());
+    EXPECT_EQ(kinds, expected);
+    ASSERT_FALSE(trace.empty());
+    EXPECT_TRUE(trace.front().ends_with(" > AA 55 00 00 4E")) << trace.front();
+    EXPECT_TRUE(trace[2].ends_with(" < AA 55 03 00 31 32 30 FC")) << trace[2];
+}
+
+TEST_F(Cli, JsonNamesTheOutcomeOfEachWayTheUnitCanFail)
+{
+    struct Case {
+        sim::FaultRule fault;
+        QStringList steps;
+        const char* step;
+        const char* outcome;
+        std::optional<int> address;
+    };
+    const Case cases[] = {
+        {{0x0D, 0, sim::FaultAction::Refuse, 1}, {"-d"}, "power_on", "refused", {}},
+        {{0x07, 0, sim::FaultAction::Refuse, 1}, {"-e"}, "erase", "refused", {}},
+        {{0x08, 0, sim::FaultAction::Refuse, 1}, {"-b"}, "blank_test", "not_blank", {}},
+        {{0x04, 0, sim::FaultAction::Refuse, 1}, {"-w", inDir("firmware.hex")}, "program", "init_refused", {}},
+        {{0x05, 0, sim::FaultAction::Refuse, 1}, {"-w", inDir("firmware.hex")}, "program", "block_refused", 0},
+        {{0x0A, 0, sim::FaultAction::Refuse, 1}, {"-v", inDir("firmware.hex")}, "verify", "mismatch", 0},
+        {{0x06, 0, sim::FaultAction::Refuse, 1}, {"-w", inDir("firmware.hex")}, "program", "end_refused", {}},
+        {{0x02, 0, sim::FaultAction::WrongCommand, 0x05}, {"-r", inDir("out.bin")}, "read", "bad_read_reply", {}},
+        {{0x08, 0, sim::FaultAction::BadCrc, 1}, {"-b"}, "blank_test", "bad_crc", {}},
+        {{0x07, 0, sim::FaultAction::Silent, 1}, {"-e"}, "erase", "no_reply", {}},
+    };
+    for (const Case& c : cases) {
+        sim::SimulatedUnit faulty;
+        faulty.addFault(c.fault);
+        sim::PtyUnitServer faultyServer(faulty);
+        const CliResult r = runCli(QStringList{"-p", QString::fromStdString(faultyServer.devicePath()), "--json"} + c.steps);
+        EXPECT_EQ(r.exitCode, 1) << c.outcome;
+        const auto events = jsonLines(r.out);
+        ASSERT_FALSE(events.empty()) << c.outcome;
+        const auto failed = std::find_if(events.begin(), events.end(),
+                                         [](const QJsonObject& e) { return e["event"] == "step_finished" && !e["ok"].toBool(); });
+        ASSERT_NE(failed, events.end()) << c.outcome << ": " << r.out;
+        EXPECT_EQ(stringOf((*failed)["step"]), c.step);
+        EXPECT_EQ(stringOf((*failed)["outcome"]), c.outcome);
+        EXPECT_EQ((*failed)["address"].isUndefined(), !c.address.has_value()) << c.outcome;
+        if (c.address) {
+            EXPECT_EQ((*failed)["address"].toInt(), *c.address) << c.outcome;
+        }
+        EXPECT_EQ(stringOf(events.back()["failed_step"]), c.step);
+        EXPECT_EQ(events.back()["exit"].toInt(), 1);
+        EXPECT_EQ(stringOf(events.back()["message"]), lines(runCli(QStringList{"-p", QString::fromStdString(faultyServer.devicePath())} + c.steps).out).back())
+            << "the message is the plain run's result line";
+    }
+}
+
+TEST_F(Cli, JsonRefusalIsOneObjectAndNothingIsSent)
+{
+    const struct {
+        QStringList arguments;
+        int exitStatus;
+    } refusals[] = {
+        {{"-p", port(), "--json", "--bogus"}, 2},
+        {{"-p", port(), "--json", "-w", inDir("no-such.hex")}, 2},
+        {{"-p", port(), "--json", "-r", "-"}, 2},
+        {{"-p", port(), "--json", "-d", "--trace", inDir("no-such-dir/trace.txt")}, 2},
+        {{"-p", inDir("no-such-tty"), "--json", "-d"}, 4},
+    };
+    for (const auto& refusal : refusals) {
+        const CliResult r = runCli(refusal.arguments);
+        EXPECT_EQ(r.exitCode, refusal.exitStatus) << refusal.arguments.join(' ').toStdString();
+        const auto events = jsonLines(r.out);
+        ASSERT_EQ(events.size(), 1u) << r.out;
+        EXPECT_EQ(events[0]["event"], "refused");
+        EXPECT_FALSE(events[0]["reason"].toString().isEmpty());
+        EXPECT_EQ(events[0]["exit"].toInt(), refusal.exitStatus);
+        EXPECT_TRUE(events[0].contains("port"));
+    }
     EXPECT_TRUE(unit.requests().empty());
 }
