@@ -78,7 +78,7 @@ RunFinished ProcedureExecutor::runProcedure(const RunRequest& request)
     if (finished.ok())
         finished.readBack = saveReadBack();
     // Taken after the save dialog: the operator's time in it belongs to the run.
-    finished.seconds = static_cast<double>(clock_() - t0) * 0.001;
+    finished.seconds = static_cast<double>(clock_() - t0) / 1000.0;
     finished.message = RunTexts::runMessage(finished.failedStep, finished.seconds);
     observer_.onRunEvent(finished);
     return finished;

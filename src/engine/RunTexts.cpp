@@ -204,7 +204,7 @@ std::string runMessage(std::optional<RunStep> failedStep, double seconds)
 std::string formatRunTime(std::uint32_t t0, std::uint32_t t1)
 {
     const std::uint32_t elapsedMs = t1 - t0;
-    return runMessage(std::nullopt, static_cast<double>(elapsedMs) * 0.001);
+    return runMessage(std::nullopt, static_cast<double>(elapsedMs) / 1000.0);
 }
 
 } // namespace orvex::RunTexts
