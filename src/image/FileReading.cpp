@@ -164,7 +164,7 @@ ByteBuffer ReadableFile::readAll()
 {
     if (!isOpen())
         return {};
-    if (length_ > kMaxFileLength) {
+    if (length_ > kMaxImageFileLength) {
         fail(FileReadStatus::TooLarge);
         return {};
     }

@@ -9,7 +9,7 @@
 namespace orvex {
 
 // Lengths are held as signed 32-bit counts; a longer file cannot be loaded.
-inline constexpr std::int64_t kMaxFileLength = std::numeric_limits<std::int32_t>::max();
+inline constexpr std::int64_t kMaxImageFileLength = std::numeric_limits<std::int32_t>::max();
 
 enum class FileReadStatus {
     Read,           // the whole file is in memory

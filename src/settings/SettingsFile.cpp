@@ -38,7 +38,7 @@ bool SettingsFile::open(const std::string& path)
 bool SettingsFile::load()
 {
     std::string content;
-    if (!file_.readAll(content, kMaxFileLength))
+    if (!file_.readAll(content, kMaxSettingsFileLength))
         return false;
     lines_ = splitLines(content);
     return true;
@@ -47,7 +47,7 @@ bool SettingsFile::load()
 bool SettingsFile::loadReadOnly(const std::string& path)
 {
     std::string content;
-    if (!readWholeFile(path, kMaxFileLength, content))
+    if (!readWholeFile(path, kMaxSettingsFileLength, content))
         return false;
     lines_ = splitLines(content);
     return true;

@@ -31,7 +31,7 @@ public:
     SettingsFile& operator=(const SettingsFile&) = delete;
 
     // Creates a missing file, never truncates one, and loads its lines. On
-    // failure (a file longer than kMaxFileLength among them) reports through
+    // failure (a file longer than kMaxSettingsFileLength among them) reports through
     // the open-failure handler, keeps the lines it had and stays closed, so
     // the saves that follow write nothing. A file in the user's configuration
     // folder gets that folder created first.

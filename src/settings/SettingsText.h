@@ -20,7 +20,7 @@ inline constexpr std::size_t kMaxLineLength = 999;
 
 // Longest file read. Settings files hold a few short lines; anything near this
 // size is not one, and reading a huge or sparse file whole would exhaust memory.
-inline constexpr std::size_t kMaxFileLength = 1024 * 1024;
+inline constexpr std::size_t kMaxSettingsFileLength = 1024 * 1024;
 
 // Without the blanks and the bytes 0x09 to 0x0D (tab, LF, vertical tab, form
 // feed, CR) at either end.

@@ -215,8 +215,8 @@ TEST_F(SettingsFileTest, FileLongerThanTheLimitIsRefusedUnreadAndNeverWiped)
     constexpr std::uintmax_t kHugeLength = std::uintmax_t{64} << 30;
     const std::string huge = files.write("huge.cfg", "a=2\n");
     std::filesystem::resize_file(huge, kHugeLength);
-    const std::string longest = files.write("longest.cfg", "b=3\n" + std::string(kMaxFileLength - 4, ' '));
-    const std::string oneMore = files.write("one-more.cfg", "c=4\n" + std::string(kMaxFileLength - 3, ' '));
+    const std::string longest = files.write("longest.cfg", "b=3\n" + std::string(kMaxSettingsFileLength - 4, ' '));
+    const std::string oneMore = files.write("one-more.cfg", "c=4\n" + std::string(kMaxSettingsFileLength - 3, ' '));
 
     SettingsFile file;
     openWith(file, "a=1\n");
@@ -228,7 +228,7 @@ TEST_F(SettingsFileTest, FileLongerThanTheLimitIsRefusedUnreadAndNeverWiped)
     EXPECT_FALSE(file.loadReadOnly(huge));
     EXPECT_EQ(reported, std::vector<std::string>({huge, oneMore}));
     EXPECT_EQ(std::filesystem::file_size(huge), kHugeLength);
-    EXPECT_EQ(std::filesystem::file_size(oneMore), kMaxFileLength + 1);
+    EXPECT_EQ(std::filesystem::file_size(oneMore), kMaxSettingsFileLength + 1);
 
     ASSERT_TRUE(file.open(longest));
     EXPECT_EQ(file.getInt("b"), 3);

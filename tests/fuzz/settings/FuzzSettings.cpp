@@ -124,7 +124,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const ScratchFile scratch;
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     scratch.write(bytes);
-    if (bytes.size() > orvex::kMaxFileLength) {
+    if (bytes.size() > orvex::kMaxSettingsFileLength) {
         check(!SettingsFile().open(scratch.path()));
         return 0;
     }
