@@ -83,7 +83,6 @@ void saveProcedureSettings(SettingsFile& file, const std::string& path, const Pr
     for (const StepKey& entry : kStepKeys)
         file.setInt(entry.key, settings.toggle(entry.step));
     file.setInt(kComKey, settings.portNumber());
-    file.saveAndFlush();
     file.saveAndClose();
 }
 

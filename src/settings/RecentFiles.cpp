@@ -30,7 +30,6 @@ void RecentFiles::save(const std::string& path)
     file_.clear();
     for (std::size_t index = 0; index < names_.size(); ++index)
         file_.setString(entryKey(index), names_[index]);
-    file_.saveAndFlush();
     file_.saveAndClose();
 }
 
