@@ -70,20 +70,6 @@ void requestLowLatency([[maybe_unused]] QSerialPort& port)
 
 } // namespace
 
-std::string portDeviceName(int portNumber, const PortDeviceMap& configured)
-{
-    if (portNumber < 1)
-        return {};
-#ifdef _WIN32
-    (void)configured;
-    return "COM" + std::to_string(portNumber);
-#else
-    if (auto it = configured.find(portNumber); it != configured.end() && !it->second.empty())
-        return it->second;
-    return "/dev/ttyS" + std::to_string(portNumber - 1);
-#endif
-}
-
 SerialPort::SerialPort() = default;
 
 SerialPort::~SerialPort()

@@ -2,22 +2,14 @@
 
 #include "link/BytePort.h"
 
-#include <map>
+#include "link/PortDeviceName.h"
+
 #include <memory>
 #include <string>
 
 class QSerialPort;
 
 namespace orvex {
-
-// Port number (1 for "COM1") -> device path chosen by the operator, from the
-// "COM<n> DEVICE" keys of config.cfg.
-using PortDeviceMap = std::map<int, std::string>;
-
-// The device that "COM<n>" stands for on this platform: "COM<n>" itself on
-// Windows; on other systems the configured device, else /dev/ttyS<n-1>.
-// Empty for a port number below 1, which names no device.
-std::string portDeviceName(int portNumber, const PortDeviceMap& configured);
 
 // The COM port to the programmer unit: 8 data bits, no parity, one stop bit,
 // no flow control. Backed by a QSerialPort that is created by open() in the
