@@ -10,9 +10,6 @@ namespace orvex {
 
 namespace {
 
-constexpr char kConfigFileName[] = "config.cfg";
-constexpr char kRecentFilesFileName[] = "Latest.cfg";
-
 QString toQString(const std::string& path)
 {
     return QString::fromStdString(path);

@@ -12,6 +12,9 @@ namespace orvex {
 // and the save dialog then starts in the user's home directory. Finding a
 // path only looks: it creates no folder and no file.
 
+inline constexpr char kConfigFileName[] = "config.cfg";
+inline constexpr char kRecentFilesFileName[] = "Latest.cfg";
+
 #ifdef _WIN32
 inline constexpr char kPathSeparator = '\\';
 #else
