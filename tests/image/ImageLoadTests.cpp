@@ -217,7 +217,35 @@ TEST_F(ImageLoadFailure, FileTooLongForASigned32BitLengthLeavesAnEmptyImage)
     expectEmptyAfterLoading(path, FileReadStatus::TooLarge, FileKind::Regular);
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+
+// The path comes as UTF-8; Windows' narrow file functions would take it in
+// the ANSI code page, which has no "ż". The bytes hold what text mode would
+// change: CR LF and a Ctrl-Z.
+TEST_F(ImageFileTest, PolishLettersAndSpacesInFolderAndFileNameLoadByteForByte)
+{
+    const std::string folder = scratch.pathOf("Wsad źródłowy");
+    std::filesystem::create_directory(ScratchDir::fromUtf8(folder));
+    const std::string path = folder + "\\Żółta łódź gęś.bin";
+    const Bytes bytes{0x01, 0x0D, 0x0A, 0x1A, 0x02};
+    ScratchDir::writeFile(path, bytes);
+
+    EXPECT_TRUE(canOpenForReading(path));
+    image.load(path);
+    EXPECT_EQ(image.loadReport().readStatus, FileReadStatus::Read) << image.loadReport().systemReason;
+    EXPECT_EQ(Bytes(image.dataBytes().begin(), image.dataBytes().end()), bytes);
+}
+
+TEST_F(ImageLoadFailure, FolderAndDeviceNamesAreRefusedAsNotRegularFiles)
+{
+    // A drive letter and backslashes.
+    ASSERT_EQ(scratch.directory().substr(1, 2), ":\\");
+    expectEmptyAfterLoading(scratch.directory(), FileReadStatus::NotRegularFile, FileKind::Directory);
+    EXPECT_FALSE(canOpenForReading("NUL"));
+    EXPECT_FALSE(canOpenForReading("COM1"));
+}
+
+#else
 // A listening Unix domain socket at path, removed with the scratch directory.
 class UnixSocket {
 public:

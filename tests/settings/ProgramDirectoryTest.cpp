@@ -1,12 +1,16 @@
-#include "support/ChildProcess.h"
 #include "settings/ProcedureSettings.h"
 #include "settings/ProgramDirectory.h"
 #include "settings/RecentFiles.h"
 #include "settings/SettingsPaths.h"
 #include "support/ScratchDir.h"
 
-#include <QStandardPaths>
 #include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include "support/ChildProcess.h"
+
+#include <QStandardPaths>
+#endif
 
 #include <cstdlib>
 #include <filesystem>
@@ -28,6 +32,28 @@ TEST(ProgramDirectoryFromCommandLine, CutsAtTheLastBackslashAfterTheOpeningQuote
     EXPECT_EQ(programDirectoryFromCommandLine("\"C:\\Tools\\orvex.exe\" D:\\fw\\a.hex"), "C:\\Tools\\orvex.exe\" D:\\fw");
 }
 
+#ifdef _WIN32
+
+// The program path at the start of the command line is quoted by Windows'
+// own launchers (Explorer, cmd, CreateProcess callers that follow the rules),
+// with a drive letter and backslashes.
+TEST(ProgramDirectoryOnWindows, CommandLineGivesTheRunningProgramsFolderForTheSettingsFiles)
+{
+    deriveProgramDirectory();
+    const std::string directory = programDirectory();
+    setProgramDirectoryForTesting({});
+    ASSERT_GE(directory.size(), 3u) << directory;
+    EXPECT_EQ(directory.substr(1, 2), ":\\") << directory;
+    EXPECT_TRUE(fs::is_regular_file(fs::path(directory) / "settings_tests.exe")) << directory;
+    setProgramDirectoryForTesting(directory);
+    EXPECT_EQ(configFilePath(), directory + "\\config.cfg");
+    EXPECT_EQ(recentFilesPath(), directory + "\\Latest.cfg");
+    setProgramDirectoryForTesting({});
+}
+
+#else
+
+// POSIX permissions and a child process that runs as "nobody".
 class SettingsPathsTest : public testing::Test {
 protected:
     void TearDown() override { setProgramDirectoryForTesting({}); }
@@ -131,6 +157,8 @@ TEST_F(SettingsPathsTest, FileAlreadyBesideAReadOnlyProgramIsReadThereAndSavesGo
                         "|/dev/ttyUSB7|missing|refused " + installed + "/config.cfg");
     EXPECT_EQ(test::ScratchDir::readFile(installed + "/config.cfg"), "COM1 DEVICE = /dev/ttyUSB7\r\n");
 }
+
+#endif
 
 } // namespace
 } // namespace orvex

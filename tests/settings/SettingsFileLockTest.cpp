@@ -1,29 +1,39 @@
-#include "support/ChildProcess.h"
 #include "settings/SettingsFile.h"
 #include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include "support/ChildProcess.h"
+
+#include <csignal>
 #include <iterator>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#endif
 
 namespace orvex {
 namespace {
 
 class SettingsFileLockTest : public testing::Test {
 protected:
+#ifndef _WIN32
     // What another process gets when it opens the file now.
     std::string openInAnotherProcess()
     {
         return test::runInChild([this] { return SettingsFile().open(path) ? "opened" : "refused"; });
     }
+#endif
 
     test::ScratchDir files;
     std::string path = files.pathOf("config.cfg");
 };
+
+#ifndef _WIN32
 
 TEST_F(SettingsFileLockTest, AnotherProcessCannotOpenTheFileUntilItIsClosed)
 {
@@ -77,14 +87,46 @@ TEST_F(SettingsFileLockTest, SaveThroughASymbolicLinkReplacesItsTargetAndKeepsTh
     EXPECT_EQ(status.st_mode & 07777, 0640u);
 }
 
+#endif
+
+#ifdef _WIN32
+
+// Another program holds the file open for reading and shares only reading, as
+// a backup tool or an editor may: the settings cannot be held, but read.
+TEST_F(SettingsFileLockTest, FileHeldByAnotherHandleIsRefusedButReadsUntilItIsLetGo)
+{
+    test::ScratchDir::writeFile(path, "a=1\n");
+    const HANDLE other = CreateFileW(test::ScratchDir::fromUtf8(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    SettingsFile file;
+    EXPECT_FALSE(file.open(path));
+    EXPECT_TRUE(file.loadReadOnly(path));
+    EXPECT_EQ(file.getInt("a"), 1);
+    CloseHandle(other);
+    EXPECT_TRUE(file.open(path));
+}
+
+TEST_F(SettingsFileLockTest, DeviceNamesAreNoSettingsFiles)
+{
+    SettingsFile file;
+    EXPECT_FALSE(file.open("NUL"));
+    EXPECT_FALSE(file.loadReadOnly("NUL"));
+}
+
+#endif
+
 TEST_F(SettingsFileLockTest, SecondOpenInTheSameProcessFailsAndLeavesTheFileAlone)
 {
     test::ScratchDir::writeFile(path, "a=1\n");
-    SettingsFile holder;
-    ASSERT_TRUE(holder.open(path));
-    SettingsFile second;
-    EXPECT_FALSE(second.open(path));
-    EXPECT_FALSE(second.saveAndClose());
+    {
+        SettingsFile holder;
+        ASSERT_TRUE(holder.open(path));
+        SettingsFile second;
+        EXPECT_FALSE(second.open(path));
+        EXPECT_FALSE(second.saveAndClose());
+    }
+    // Read once the holder has let go: on Windows nobody may read it before.
     EXPECT_EQ(test::ScratchDir::readFile(path), "a=1\n");
 }
 

@@ -1,4 +1,3 @@
-#include "support/ChildProcess.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsText.h"
 #include "support/ScratchDir.h"
@@ -7,8 +6,13 @@
 
 #include <cstdint>
 #include <filesystem>
+
+#ifndef _WIN32
+#include "support/ChildProcess.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace orvex {
 namespace {
@@ -234,6 +238,7 @@ TEST_F(SettingsFileTest, FileLongerThanTheLimitIsRefusedUnreadAndNeverWiped)
     EXPECT_EQ(file.getInt("b"), 3);
 }
 
+#ifndef _WIN32
 TEST_F(SettingsFileTest, FifoIsRefusedWithoutWaitingForAWriter)
 {
     ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
@@ -245,6 +250,7 @@ TEST_F(SettingsFileTest, FifoIsRefusedWithoutWaitingForAWriter)
     });
     EXPECT_EQ(seen, "refused unread");
 }
+#endif
 
 } // namespace
 } // namespace orvex
