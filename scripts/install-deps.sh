@@ -11,6 +11,7 @@ packages=(
   srecord
   locales
   dpkg-dev desktop-file-utils file
+  g++-mingw-w64-x86-64-posix wine64
 )
 
 missing=()
