@@ -1,4 +1,4 @@
-#include "support/DeviceOnSimulatedUnit.h"
+#include "support/DeviceOnMemoryUnit.h"
 
 #include <random>
 

@@ -1,4 +1,4 @@
-#include "support/DeviceOnSimulatedUnit.h"
+#include "support/DeviceOnMemoryUnit.h"
 #include "support/PortScript.h"
 #include "support/Timing.h"
 #include "support/WireFrames.h"
