@@ -1,4 +1,3 @@
-#include "support/DeviceOnSimulatedUnit.h"
 #include "engine/ProcedureExecutor.h"
 #include "engine/ImageSnapshot.h"
 #include "engine/RunTexts.h"
@@ -8,14 +7,20 @@
 #include "support/ScratchDir.h"
 
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <random>
 #include <thread>
 
+#ifdef _WIN32
+#include "support/DeviceOnMemoryUnit.h"
+#else
+#include "support/DeviceOnSimulatedUnit.h"
+
+#include <csignal>
 #include <sys/resource.h>
 #include <unistd.h>
+#endif
 
 using namespace orvex;
 using RunTexts::formatRunTime;
@@ -29,6 +34,7 @@ namespace {
 constexpr std::uint16_t kAllDeviceSteps =
     StepBit::Detect | StepBit::Erase | StepBit::TestFF | StepBit::Program | StepBit::Verify | StepBit::Read;
 
+#ifndef _WIN32
 class FileSizeLimit {
 public:
     explicit FileSizeLimit(rlim_t bytes)
@@ -49,6 +55,7 @@ private:
     rlimit saved_{};
     void (*previousHandler_)(int) = nullptr;
 };
+#endif
 
 } // namespace
 
@@ -103,7 +110,6 @@ protected:
 };
 
 using Executor = ExecutorOn<test::DeviceOnMemoryUnit>;
-using ExecutorOverPty = ExecutorOn<test::DeviceOnSimulatedUnit>;
 
 TEST_F(Executor, EmptyStepSetStillSwitchesPowerOnAndOff)
 {
@@ -119,6 +125,10 @@ TEST_F(Executor, EmptyStepSetStillSwitchesPowerOnAndOff)
     EXPECT_EQ(events.back().kind, Kind::Refresh);
     EXPECT_FALSE(askedForFile());
 }
+
+#ifndef _WIN32
+// The whole way, over a pty.
+using ExecutorOverPty = ExecutorOn<test::DeviceOnSimulatedUnit>;
 
 TEST_F(ExecutorOverPty, FullRunProgramsVerifiesAndSavesExactlyTheFlash)
 {
@@ -148,6 +158,7 @@ TEST_F(ExecutorOverPty, StaleInputIsDrainedBeforeTheFirstRequest)
     run(0);
     EXPECT_TRUE(mainStatus().starts_with("PROGRAM OK")) << mainStatus();
 }
+#endif
 
 TEST_F(Executor, SaveDialogTimeCountsTowardsTheRun)
 {
@@ -164,6 +175,8 @@ TEST_F(Executor, SaveDialogTimeCountsTowardsTheRun)
     EXPECT_GE(std::stod(status.substr(18)), 0.4);
 }
 
+#ifndef _WIN32
+// Linux's PM QoS device.
 namespace {
 
 // Whether this process holds a wake-latency request: the kernel keeps one
@@ -200,6 +213,7 @@ TEST_F(Executor, ProcessorsWakeFastWhileFramesGoToAndFroOnly)
     EXPECT_FALSE(sampling.inSaveDialog) << "the operator's time in the dialog is not the run's";
     EXPECT_FALSE(holdsWakeLatencyRequest());
 }
+#endif
 
 TEST_F(Executor, CancelledOrFailedSaveKeepsTheSuccessLine)
 {
@@ -217,6 +231,7 @@ TEST_F(Executor, CancelledOrFailedSaveKeepsTheSuccessLine)
     EXPECT_EQ(runLamps().back(), 2);
 }
 
+#ifndef _WIN32
 TEST_F(Executor, FailedSaveLeavesTheOldFileWhole)
 {
     const std::string out = scratch.write("keep.bin", "previous dump");
@@ -232,6 +247,7 @@ TEST_F(Executor, FailedSaveLeavesTheOldFileWhole)
         << "the half-written new file is removed";
     EXPECT_TRUE(mainStatus().starts_with("PROGRAM OK")) << mainStatus();
 }
+#endif
 
 TEST_F(Executor, TwoRunsInARowNeverSaveStaleData)
 {

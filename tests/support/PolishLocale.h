@@ -15,6 +15,15 @@ namespace orvex::test {
 // installed. The old locale and LOCPATH come back at the end.
 class PolishLocale {
 public:
+#ifdef _WIN32
+    // Windows has its Polish locale built in.
+    explicit PolishLocale(const ScratchDir&) : savedLocale_(std::setlocale(LC_ALL, nullptr))
+    {
+        active_ = std::setlocale(LC_ALL, "Polish_Poland.1250") != nullptr;
+    }
+
+    ~PolishLocale() { std::setlocale(LC_ALL, savedLocale_.c_str()); }
+#else
     explicit PolishLocale(const ScratchDir& scratch) : savedLocale_(std::setlocale(LC_ALL, nullptr))
     {
         const std::string command = "localedef -i pl_PL -f UTF-8 " + scratch.pathOf("pl_PL.UTF-8") + " 2>/dev/null";
@@ -34,6 +43,7 @@ public:
         else
             unsetenv("LOCPATH");
     }
+#endif
 
     PolishLocale(const PolishLocale&) = delete;
     PolishLocale& operator=(const PolishLocale&) = delete;
