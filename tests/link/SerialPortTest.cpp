@@ -42,17 +42,6 @@ int waitUntilQueued(SerialPort& port, int count)
 
 } // namespace
 
-TEST(PortDeviceName, ConfiguredDeviceWinsOverTheDefault)
-{
-    const PortDeviceMap configured{{2, "/dev/ttyUSB0"}, {3, ""}};
-    EXPECT_EQ(portDeviceName(2, configured), "/dev/ttyUSB0");
-    EXPECT_EQ(portDeviceName(1, configured), "/dev/ttyS0");
-    EXPECT_EQ(portDeviceName(3, configured), "/dev/ttyS2") << "an empty entry configures nothing";
-    EXPECT_EQ(portDeviceName(4, {}), "/dev/ttyS3");
-    EXPECT_EQ(portDeviceName(0, configured), "");
-    EXPECT_EQ(portDeviceName(-3, configured), "");
-}
-
 class SerialPortOverPty : public ::testing::Test {
 protected:
     sim::PseudoTerminal pty;
