@@ -91,20 +91,32 @@ TEST_F(SettingsFileLockTest, SaveThroughASymbolicLinkReplacesItsTargetAndKeepsTh
 
 #ifdef _WIN32
 
+// Another program's handle on the file; invalid when the open was refused.
+HANDLE openedElsewhere(const std::string& path, DWORD sharing)
+{
+    return CreateFileW(test::ScratchDir::fromUtf8(path).c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
 // Another program holds the file open for reading and shares only reading, as
-// a backup tool or an editor may: the settings cannot be held, but read.
+// a backup tool or an editor may: the settings cannot be held, but read. Once
+// held, the file shares nothing, not even reading.
 TEST_F(SettingsFileLockTest, FileHeldByAnotherHandleIsRefusedButReadsUntilItIsLetGo)
 {
     test::ScratchDir::writeFile(path, "a=1\n");
-    const HANDLE other = CreateFileW(test::ScratchDir::fromUtf8(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE other = openedElsewhere(path, FILE_SHARE_READ);
     ASSERT_NE(other, INVALID_HANDLE_VALUE);
     SettingsFile file;
     EXPECT_FALSE(file.open(path));
     EXPECT_TRUE(file.loadReadOnly(path));
     EXPECT_EQ(file.getInt("a"), 1);
     CloseHandle(other);
-    EXPECT_TRUE(file.open(path));
+
+    ASSERT_TRUE(file.open(path));
+    const HANDLE reader = openedElsewhere(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    EXPECT_EQ(reader, INVALID_HANDLE_VALUE);
+    if (reader != INVALID_HANDLE_VALUE)
+        CloseHandle(reader);
 }
 
 TEST_F(SettingsFileLockTest, DeviceNamesAreNoSettingsFiles)
