@@ -28,9 +28,11 @@ for device in /dev/ttyS*; do
   [[ -e $device ]] && mount --bind /dev/null "$device"
 done
 
+# No optimisation and no debug information: this build is for its tests,
+# and must not take the test command minutes longer.
 if [[ ! -f "$build_dir/CMakeCache.txt" ]]; then
   cmake -S . -B "$build_dir" "${generator[@]}" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-    -DORVEX_WITH_QT=OFF -DORVEX_WERROR=ON
+    -DORVEX_WITH_QT=OFF -DORVEX_WERROR=ON -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-O0
 fi
 cmake --build "$build_dir" --parallel "$(nproc)"
 
