@@ -22,6 +22,7 @@ namespace {
 using orvex::Frame;
 using orvex::FrameLink;
 using orvex::PortInput;
+using orvex::ReceiveOutcome;
 
 void check(bool condition)
 {
