@@ -68,7 +68,7 @@ std::optional<Refusal> checkFirmware(const FirmwareImage& image, const CliOption
         if (image.dataSize() == 0)
             return refuseFirmware(path, "holds no data (--lenient programs nothing and succeeds)");
     }
-    if (image.dataSize() > ProgrammerDevice::kFlashSize)
+    if (!ProgrammerDevice::fitsFlash(image.dataSize()))
         return refuseFirmware(path, "its data (" + std::to_string(image.dataSize()) + " bytes) is larger than the "
                                         + std::to_string(ProgrammerDevice::kFlashSize) + "-byte flash");
     return std::nullopt;

@@ -21,6 +21,8 @@ class ProgrammerDevice {
 public:
     static constexpr int kBlockSize = 64;
     static constexpr int kFlashSize = 131072;
+    // Whether an image of dataSize bytes can be programmed at all.
+    static constexpr bool fitsFlash(int dataSize) { return dataSize <= kFlashSize; }
 
     ProgrammerDevice(BytePort& port, RunObserver& observer, int receiveTimeoutMs = FrameLink::kReceiveTimeoutMs);
     ProgrammerDevice(const ProgrammerDevice&) = delete;

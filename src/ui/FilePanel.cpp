@@ -16,14 +16,21 @@ namespace {
 
 constexpr char kEmptyListItem[] = "_empty_";
 
-std::time_t modificationTime(const std::string& path)
-{
-    return static_cast<std::time_t>(QFileInfo(QString::fromStdString(path)).lastModified().toSecsSinceEpoch());
-}
-
 void setLabel(QLabel& label, const std::string& text)
 {
     label.setText(QString::fromStdString(text));
+}
+
+// The whole of a text its label cuts, and nothing over one it shows whole.
+void setCutTextTooltip(QLabel& label)
+{
+    const bool cut = label.fontMetrics().horizontalAdvance(label.text()) > label.contentsRect().width();
+    label.setToolTip(cut ? label.text() : QString());
+}
+
+std::string joinedLines(const std::string& first, const std::string& second)
+{
+    return first.empty() || second.empty() ? first + second : first + "\n" + second;
 }
 
 } // namespace
@@ -39,15 +46,40 @@ int FilePanel::reloadCurrentFile()
         onOpenFile();
         return fileChosen_;
     }
-    const std::time_t modified = modificationTime(currentPath_);
+    // Taken before the read: a change while reading shows at the next run.
+    loadedStamp_ = stampOf(currentPath_);
     image_.load(currentPath_);
-    fileTimeText_ = fileTimeText(modified);
-    fileSizeText_ = fileSizeText(image_.rawLength(), image_.dataSize());
-    // The window loads a damaged HEX file as it always has; the tooltip tells
-    // the operator that lines were left out.
-    controls_.fileSizeText.setToolTip(QString::fromStdString(skippedLinesText(image_.loadReport())));
+    fileTimeText_ = fileTimeText(static_cast<std::time_t>(loadedStamp_.modifiedMs / 1000));
+    describeLoadedData();
     showTexts();
     return 1;
+}
+
+bool FilePanel::loadedFileChanged() const
+{
+    if (loadedStamp_.path.empty())
+        return false;
+    const FileStamp now = stampOf(loadedStamp_.path);
+    return now.size >= 0 && now != loadedStamp_;
+}
+
+FilePanel::FileStamp FilePanel::stampOf(const std::string& path)
+{
+    const QFileInfo info(QString::fromStdString(path));
+    if (!info.exists())
+        return {path};
+    return {path, info.size(), info.lastModified().toMSecsSinceEpoch()};
+}
+
+void FilePanel::describeLoadedData()
+{
+    fileSizeText_ = fileSizeText(image_.rawLength(), image_.dataSize());
+    // The window loads a damaged HEX file as it always has, and shows a file
+    // too large for the chip; the tooltip says what is wrong with either.
+    const std::string oversize = oversizeText(image_.dataSize());
+    controls_.fileSizeText.setToolTip(
+        QString::fromStdString(joinedLines(skippedLinesText(image_.loadReport()), oversize)));
+    controls_.fileSizeText.setStyleSheet(oversize.empty() ? QString() : QStringLiteral("color: red"));
 }
 
 void FilePanel::onOpenFile()

@@ -37,6 +37,9 @@ public:
     // 1 when the current file was loaded; when it cannot be opened, the
     // outcome of the open-file dialog shown instead (1 chosen, 0 cancelled).
     int reloadCurrentFile();
+    // Whether the file last loaded now has another size or modification
+    // time than when it was loaded; false when it is gone or none was loaded.
+    bool loadedFileChanged() const;
     void refillRecentCombo();
     void showTexts();
 
@@ -46,8 +49,19 @@ public slots:
     void onRecentCloseUp();
 
 private:
+    // What the file on disk was when it was loaded.
+    struct FileStamp {
+        std::string path;
+        qint64 size = -1;
+        qint64 modifiedMs = -1;
+        bool operator==(const FileStamp&) const = default;
+    };
+    static FileStamp stampOf(const std::string& path);
+
     // The name item i of the combo box shows: the i-th non-empty one.
     std::string nameOfItem(int item) const;
+    // Size text and tooltip: what the operator must know of the loaded data.
+    void describeLoadedData();
 
     Controls controls_;
     QWidget& dialogParent_;
@@ -57,6 +71,7 @@ private:
     std::string currentPath_;
     std::string fileTimeText_;
     std::string fileSizeText_;
+    FileStamp loadedStamp_;
     int fileChosen_ = 0;
 };
 

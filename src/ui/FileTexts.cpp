@@ -1,5 +1,6 @@
 #include "ui/FileTexts.h"
 
+#include "device/ProgrammerDevice.h"
 #include "device/TextFormat.h"
 #include "image/LoadReport.h"
 
@@ -42,6 +43,29 @@ std::string formatInCLocale(const std::tm& parts)
     return std::string(text.data(), length);
 }
 
+// The operator reads the window in Polish; the command line keeps the
+// English words of describe().
+const char* rejectionText(LineRejection reason)
+{
+    switch (reason) {
+    case LineRejection::NotARecord:
+        return "nie rekord (brak ':' na początku)";
+    case LineRejection::BadCharacter:
+        return "znak spoza cyfr szesnastkowych";
+    case LineRejection::TooShort:
+        return "za krótki na rekord";
+    case LineRejection::ByteCountBeyondLine:
+        return "liczba bajtów dłuższa niż wiersz";
+    case LineRejection::BadChecksum:
+        return "błędna suma kontrolna";
+    case LineRejection::BeyondAddressLimit:
+        return "rekord sięga poza 2 GiB";
+    case LineRejection::AddressWithoutValue:
+        return "rekord adresu bez dwubajtowej wartości";
+    }
+    return "nieznany powód";
+}
+
 } // namespace
 
 std::string fileTimeText(std::time_t modified)
@@ -61,7 +85,14 @@ std::string skippedLinesText(const LoadReport& report)
         return {};
     const RejectedLine& first = report.rejectedLines.front();
     return "Pominięte wiersze: " + std::to_string(report.rejectedLineCount) + " (pierwszy: wiersz "
-        + std::to_string(first.lineNumber) + ", " + describe(first.reason) + ")";
+        + std::to_string(first.lineNumber) + ", " + rejectionText(first.reason) + ")";
+}
+
+std::string oversizeText(int dataSize)
+{
+    if (ProgrammerDevice::fitsFlash(dataSize))
+        return {};
+    return formatText("Plik za duży: %i B, pamięć układu: %i B", dataSize, ProgrammerDevice::kFlashSize);
 }
 
 } // namespace orvex::ui

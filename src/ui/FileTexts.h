@@ -18,9 +18,13 @@ std::string fileTimeText(std::time_t modified);
 // "File:  36865 (0x09001), Data:  32768 (0x08000) bajtów"
 std::string fileSizeText(int rawLength, int dataSize);
 
-// The size text's tooltip: how many lines of a HEX file were skipped and why
-// the first was, e.g. "Pominięte wiersze: 3 (pierwszy: wiersz 12, bad
-// checksum)". Empty when the file was taken whole.
+// How many lines of a HEX file were skipped and why the first was, e.g.
+// "Pominięte wiersze: 3 (pierwszy: wiersz 12, błędna suma kontrolna)".
+// Empty when the file was taken whole.
 std::string skippedLinesText(const LoadReport& report);
+
+// "Plik za duży: 204800 B, pamięć układu: 131072 B" for data the flash cannot
+// hold; empty when it can.
+std::string oversizeText(int dataSize);
 
 } // namespace orvex::ui

@@ -6,6 +6,7 @@
 #include "ui/Icons.h"
 #include "ui/OperatorDialogs.h"
 #include "ui/RecentFilesCombo.h"
+#include "ui/RunPreflight.h"
 #include "ui/StepToggle.h"
 #ifdef _WIN32
 #include "ui/SystemMenu.h"
@@ -277,6 +278,13 @@ void MainDialog::onExecute()
         if (!fileReady)
             setRunLamp(LampState::Red);
     }
+    if (fileReady && usesImage(stepSet))
+        if (const auto refusal = checkImageBeforeRun(filePanel_, dialogs_, *this)) {
+            // Nothing was sent: the unit and the controls stay as they were.
+            texts().setMainStatus(*refusal);
+            setRunLamp(LampState::Red);
+            fileReady = false;
+        }
     showValues();
     if (fileReady) {
         enableControls(false);

@@ -21,6 +21,9 @@ public:
     virtual std::optional<std::string> chooseReadBackFile(QWidget* parent, const std::string& startDirectory) = 0;
     // A message with an OK button.
     virtual void showMessage(QWidget* parent, const QString& text) = 0;
+    // A question with Yes and No; true for Yes. No is the answer Enter gives,
+    // so that a hasty operator does not send the unit what was doubted.
+    virtual bool askYesNo(QWidget* parent, const QString& question) = 0;
     virtual void showAbout(QWidget* parent) = 0;
 };
 

@@ -78,6 +78,13 @@ void QtOperatorDialogs::showMessage(QWidget* parent, const QString& text)
     QMessageBox::warning(parent, QCoreApplication::applicationName(), text);
 }
 
+bool QtOperatorDialogs::askYesNo(QWidget* parent, const QString& question)
+{
+    return QMessageBox::question(parent, QCoreApplication::applicationName(), question,
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+        == QMessageBox::Yes;
+}
+
 void QtOperatorDialogs::showAbout(QWidget* parent)
 {
     AboutDialog about(parent);

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QColor>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -15,6 +16,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <set>
 #include <utime.h>
 
 using namespace orvex;
@@ -141,6 +143,102 @@ TEST_F(Window, FailingStepEndsTheRunWithItsMessageUntilAToggleResetsTheLines)
     EXPECT_EQ(text("mainStatusText"), "Blad podczas kasowania ukladu") << "the result stays";
 }
 
+// Nothing reaches the unit from a run that would program or verify no data,
+// more data than the flash holds, or a HEX file with lines left out that the
+// operator did not accept; the controls stay free for another file.
+TEST_F(Window, RunThatWouldSendWrongDataIsRefusedBeforeAnythingIsSent)
+{
+    writeConfig(settingsText({"ERASE=1", "PROGRAM=1", "VERIFY=1"}));
+    start(); // no recent file, and the open-file dialog at start-up cancelled
+    const auto refused = [&](const char* why) {
+        pressEnter();
+        EXPECT_EQ(text("mainStatusText"), why);
+        EXPECT_TRUE(lampShows("runLamp", LampState::Red));
+        EXPECT_TRUE(runControlsEnabled());
+        EXPECT_TRUE(window->findChild<QAction*>("openAction")->isEnabled());
+        QTest::qWait(100);
+        EXPECT_EQ(receivedCommands(), "") << why;
+    };
+    refused("Brak danych: plik pusty lub niewczytany");
+
+    dialogs.firmwareAnswers.push_back(dir.write("huge.bin", std::string(200 * 1024, 'h')));
+    window->findChild<QAction*>("openAction")->trigger();
+    EXPECT_EQ(text("fileSizeText"), "File: 204800 (0x32000), Data: 204800 (0x32000) bajtów");
+    EXPECT_EQ(control<QLabel>("fileSizeText").toolTip(), "Plik za duży: 204800 B, pamięć układu: 131072 B");
+    EXPECT_EQ(control<QLabel>("fileSizeText").palette().color(QPalette::WindowText), QColor(Qt::red));
+    refused("Plik za duży: 204800 B, pamięć układu: 131072 B");
+
+    dialogs.firmwareAnswers.push_back(dir.write("damaged.hex", std::string(kSmallHex).insert(44, "junk\n:1000\n")));
+    window->findChild<QAction*>("openAction")->trigger();
+    EXPECT_NE(control<QLabel>("fileSizeText").palette().color(QPalette::WindowText), QColor(Qt::red));
+    refused("Przerwano: plik HEX z pominiętymi wierszami");
+    ASSERT_EQ(dialogs.questions.size(), 1u);
+    EXPECT_EQ(dialogs.questions[0], "W pliku HEX pominięto błędne wiersze.\n"
+                                    "Pominięte wiersze: 2 (pierwszy: wiersz 2, nie rekord (brak ':' na początku))\n"
+                                    "Kontynuować mimo to?");
+
+    // A run that neither programs nor verifies sends no image: nothing to ask.
+    QTest::mouseClick(&toggle("Program"), Qt::LeftButton);
+    QTest::mouseClick(&toggle("Verify"), Qt::LeftButton);
+    pressEnter();
+    ASSERT_TRUE(runSucceeds()) << text("mainStatusText").toStdString();
+    EXPECT_EQ(dialogs.questions.size(), 1u);
+    unit.clearRequests();
+
+    QTest::mouseClick(&toggle("Program"), Qt::LeftButton);
+    dialogs.yesNoAnswers.push_back(true);
+    pressEnter();
+    ASSERT_TRUE(runSucceeds()) << text("mainStatusText").toStdString();
+    EXPECT_EQ(dialogs.questions.size(), 2u);
+    EXPECT_EQ(receivedCommands(), "0D 07 04 05x13 06 0E") << "the lines that loaded were programmed";
+}
+
+TEST_F(Window, FileChangedSinceItsLoadIsOfferedForReloadingBeforeTheRun)
+{
+    writeConfig(settingsText({"ERASE=1", "PROGRAM=1"}));
+    const std::string firmware = dir.write("firmware.bin", std::string(300, 'a'));
+    writeRecent({firmware});
+    start();
+    const auto programmed = [&] {
+        const std::vector<std::uint8_t> flash = unit.flash();
+        const auto end = std::find(flash.begin(), flash.end(), 0xFF);
+        return std::string(flash.begin(), end);
+    };
+
+    ScratchDir::writeFile(firmware, std::string(400, 'b'));
+    pressEnter();
+    ASSERT_TRUE(runSucceeds()) << text("mainStatusText").toStdString();
+    ASSERT_EQ(dialogs.questions.size(), 1u);
+    EXPECT_EQ(dialogs.questions[0], "Plik firmware.bin zmienił się na dysku od wczytania.\nWczytać go ponownie?");
+    EXPECT_EQ(programmed(), std::string(300, 'a')) << "No keeps what was loaded, as the panel shows it";
+
+    dialogs.yesNoAnswers.push_back(true);
+    pressEnter();
+    ASSERT_TRUE(runSucceeds()) << text("mainStatusText").toStdString();
+    EXPECT_EQ(dialogs.questions.size(), 2u);
+    EXPECT_EQ(text("fileSizeText"), "File:    400 (0x00190), Data:    400 (0x00190) bajtów");
+    EXPECT_EQ(programmed(), std::string(400, 'b'));
+
+    pressEnter();
+    ASSERT_TRUE(runSucceeds());
+    EXPECT_EQ(dialogs.questions.size(), 2u) << "unchanged since the reload";
+
+    // The same size, only a later time.
+    const utimbuf later{std::time(nullptr) + 60, std::time(nullptr) + 60};
+    ASSERT_EQ(::utime(firmware.c_str(), &later), 0);
+    pressEnter();
+    ASSERT_TRUE(runSucceeds());
+    EXPECT_EQ(dialogs.questions.size(), 3u);
+
+    // The reload step reads the file anyway: nothing to ask.
+    ScratchDir::writeFile(firmware, std::string(500, 'c'));
+    QTest::mouseClick(&toggle("Reload"), Qt::LeftButton);
+    pressEnter();
+    ASSERT_TRUE(runSucceeds());
+    EXPECT_EQ(dialogs.questions.size(), 3u);
+    EXPECT_EQ(programmed(), std::string(500, 'c'));
+}
+
 TEST_F(Window, ReloadOfAVanishedFileRunsOnlyWhenAnotherIsChosen)
 {
     writeConfig(settingsText({"RELOAD=1"}));
@@ -221,7 +319,7 @@ TEST_F(Window, RecentListSwitchesToTheChosenFile)
     dialogs.firmwareAnswers.push_back(dir.write("damaged.hex", std::string(kSmallHex).insert(44, "junk\n:1000\n")));
     window->findChild<QAction*>("openAction")->trigger();
     EXPECT_EQ(text("fileSizeText"), "File:    131 (0x00083), Data:    772 (0x00304) bajtów");
-    EXPECT_EQ(control<QLabel>("fileSizeText").toolTip(), "Pominięte wiersze: 2 (pierwszy: wiersz 2, not a record (no ':' at the start))");
+    EXPECT_EQ(control<QLabel>("fileSizeText").toolTip(), "Pominięte wiersze: 2 (pierwszy: wiersz 2, nie rekord (brak ':' na początku))");
     combo.showPopup();
     combo.setCurrentIndex(1);
     combo.hidePopup();
