@@ -105,8 +105,10 @@ void FilePanel::refillRecentCombo()
     RecentFilesCombo& combo = controls_.recentCombo;
     combo.clear();
     for (const std::string& name : recentFiles_.names())
-        if (!name.empty())
+        if (!name.empty()) {
             combo.addItem(QString::fromStdString(fileNameOf(name)));
+            combo.setItemData(combo.count() - 1, QString::fromStdString(name), Qt::ToolTipRole);
+        }
     if (combo.count() == 0)
         combo.addItem(QString::fromLatin1(kEmptyListItem));
     combo.setCurrentIndex(0);
@@ -130,6 +132,8 @@ void FilePanel::onRecentCloseUp()
 void FilePanel::showTexts()
 {
     setLabel(controls_.pathText, currentPath_);
+    setCutTextTooltip(controls_.pathText);
+    controls_.recentCombo.setToolTip(QString::fromStdString(currentPath_));
     setLabel(controls_.fileTimeText, fileTimeText_);
     setLabel(controls_.fileSizeText, fileSizeText_);
 }

@@ -327,6 +327,39 @@ TEST_F(Window, RecentListSwitchesToTheChosenFile)
     EXPECT_EQ(control<QLabel>("fileSizeText").toolTip(), "") << "a whole file has nothing to tell";
 }
 
+TEST_F(Window, RecentListIsPickOnlyAndNamesEachFileInFull)
+{
+    writeConfig(settingsText({"PROGRAM=1"}));
+    const std::string a = writeFirmware("a.hex");
+    fs::create_directory(dir.pathOf(std::string(120, 'x')));
+    const std::string b = dir.write(std::string(120, 'x') + "/b.bin", std::string(300, 'b'));
+    writeRecent({a, b});
+    start();
+
+    auto& combo = control<ui::RecentFilesCombo>("recentCombo");
+    EXPECT_EQ(combo.lineEdit(), nullptr) << "nothing can be typed in";
+    EXPECT_EQ(combo.itemData(0, Qt::ToolTipRole).toString().toStdString(), a);
+    EXPECT_EQ(combo.itemData(1, Qt::ToolTipRole).toString().toStdString(), b);
+    EXPECT_EQ(combo.toolTip().toStdString(), a);
+    EXPECT_EQ(control<QLabel>("pathText").toolTip(), "") << "a path shown whole";
+
+    // A key chooses an item without the list: the file it names is loaded.
+    combo.setFocus();
+    QTest::keyClicks(&combo, "b");
+    ASSERT_TRUE(waitFor([&] { return text("pathText").toStdString() == b; }));
+    EXPECT_EQ(combo.currentText(), "b.bin");
+    EXPECT_EQ(comboItems(), (QStringList{"b.bin", "a.hex"}));
+    EXPECT_EQ(text("fileSizeText"), "File:    300 (0x0012C), Data:    300 (0x0012C) bajtów");
+    EXPECT_EQ(control<QLabel>("pathText").toolTip().toStdString(), b) << "the label cuts so long a path";
+    EXPECT_EQ(combo.toolTip().toStdString(), b);
+
+    control<QPushButton>("executeButton").click();
+    ASSERT_TRUE(runSucceeds()) << text("mainStatusText").toStdString();
+    const std::vector<std::uint8_t> flash = unit.flash();
+    EXPECT_EQ(std::string(flash.begin(), flash.begin() + 300), std::string(300, 'b')) << "the unit got what the box shows";
+    EXPECT_EQ(flash[300], 0xFF);
+}
+
 TEST_F(Window, ClosingWritesBothSettingsFilesInTheirOwnForm)
 {
     const std::string firmware = writeFirmware();
