@@ -30,6 +30,8 @@ constexpr char kReadyLine[] = "Gotowy...";
 constexpr char kUntickedLine[] = "----------";
 constexpr char kReloadedLine[] = "Plik załadowany";
 constexpr char kReloadFailedLine[] = "Blad przeladowania pliku!!!";
+// Added to the caption while a close waits for the run's end.
+constexpr char kClosingAfterRun[] = "— okno zamknie się po zakończeniu procedury";
 
 struct StepControls {
     const char* toggle;
@@ -256,6 +258,7 @@ void MainDialog::done(int result)
     // waits for the run's end, which enableControls(true) announces.
     if (runUnderWay_) {
         closeAfterRun_ = result;
+        setWindowTitle(QString::fromLatin1(kMainDialogCaption) + QString::fromUtf8(kClosingAfterRun));
         return;
     }
     shutDown();
@@ -444,10 +447,24 @@ void MainDialog::applyEnabled(bool enabled)
     runUnderWay_ = !enabled;
     // The run's outcome is in the texts by now; the operator sees it with
     // the controls, not a pause later.
-    if (enabled)
+    if (enabled) {
         showWorkerState();
-    if (enabled && closeAfterRun_)
+        closeIfAskedDuringRun();
+    }
+}
+
+void MainDialog::closeIfAskedDuringRun()
+{
+    if (!closeAfterRun_)
+        return;
+    // The run lamp shows the outcome by now. A run that did not end well
+    // keeps the window open on its result, for the operator to read.
+    if (runLampState_ == LampState::Green) {
         QMetaObject::invokeMethod(this, [this, result = *closeAfterRun_] { done(result); }, Qt::QueuedConnection);
+        return;
+    }
+    closeAfterRun_.reset();
+    setWindowTitle(QString::fromLatin1(kMainDialogCaption));
 }
 
 StepToggle& MainDialog::stepToggle(ProcedureStep step) const

@@ -40,7 +40,7 @@ class StepToggle;
 // Start-up (the constructor) reads the recent files and loads the newest,
 // reads the procedure settings and starts the worker; closing saves both
 // settings files. A close asked for during a run takes effect when the run
-// has ended.
+// has ended well; the caption says so meanwhile.
 class MainDialog : public QDialog, public WorkerNotifier, public ReadBackPrompt, public PortObserver {
     Q_OBJECT
 
@@ -57,6 +57,7 @@ public:
     void setProgressPosition(int position) override;
     std::optional<std::string> chooseReadBackFile() override;
     void reportSaveFailure(const std::string& path, const std::string& reason) override;
+    bool offersSaveAgain() const override { return true; }
 
     void done(int result) override;
 

@@ -419,10 +419,33 @@ TEST_F(WindowWithSlowUnit, ClosingDuringARunClosesWhenTheRunHasEnded)
     control<QPushButton>("closeButton").click();
     window->close();
     EXPECT_TRUE(window->isVisible()) << "the run goes on in the open window";
+    EXPECT_EQ(window->windowTitle(),
+              "Programator Orvex v1.1a dla ukladu SDA5555FL — okno zamknie się po zakończeniu procedury");
     EXPECT_FALSE(window->findChild<QAction*>("reloadAction")->isEnabled()) << "no load can replace the image";
 
     ASSERT_TRUE(waitFor([&] { return !window->isVisible(); }, kRunTimeoutMs));
     EXPECT_FALSE(unit.powered()) << "the run ended with its power-off";
     EXPECT_EQ(test::ScratchDir::readBytes(dir.pathOf("dump.bin")), unit.flash()) << "the save dialog was still served";
     EXPECT_NE(test::ScratchDir::readFile(dir.pathOf("config.cfg")).find("ERASE=1\n\r"), std::string::npos);
+}
+
+TEST_F(WindowWithSlowUnit, ClosingDuringARunThatFailsStaysOpenOnItsResult)
+{
+    writeConfig(settingsText({"ERASE=1", "PROGRAM=1"}));
+    writeRecent({writeFirmware()});
+    unit.addFault({0x04, 1, sim::FaultAction::Refuse, 0x02});
+    start();
+
+    control<QPushButton>("executeButton").click();
+    control<QPushButton>("closeButton").click();
+    EXPECT_TRUE(window->windowTitle().endsWith("— okno zamknie się po zakończeniu procedury"));
+    ASSERT_TRUE(runEnds());
+    EXPECT_TRUE(mainStatusBecomes("Blad podczas programowania ukladu"));
+    QTest::qWait(100);
+    EXPECT_TRUE(window->isVisible()) << "the operator reads why";
+    EXPECT_EQ(window->windowTitle(), "Programator Orvex v1.1a dla ukladu SDA5555FL ");
+
+    // The close asked for during the run is over; a new one closes at once.
+    control<QPushButton>("closeButton").click();
+    EXPECT_FALSE(window->isVisible());
 }
