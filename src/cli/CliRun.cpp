@@ -73,7 +73,7 @@ int exitStatusOf(const RunFinished& finished)
     if (!finished.ok())
         return kExitProcedureFailed;
     // A read whose data did not reach its file has lost what it was for.
-    return finished.readBack && !finished.readBack->path ? kExitReadBackNotWritten : kExitSuccess;
+    return finished.readBackLost() ? kExitReadBackNotWritten : kExitSuccess;
 }
 
 int refuse(const CliOptions& options, const Refusal& refusal)

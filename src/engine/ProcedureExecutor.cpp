@@ -40,16 +40,24 @@ std::uint32_t steadyMilliseconds()
     return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
+double secondsBetween(std::uint32_t t0, std::uint32_t t1)
+{
+    const std::uint32_t elapsedMs = t1 - t0;
+    return static_cast<double>(elapsedMs) / 1000.0;
+}
+
 std::optional<std::string> saveReadBackData(ReadBackPrompt& prompt, std::span<const std::uint8_t> data)
 {
-    auto path = prompt.chooseReadBackFile();
-    if (!path || path->empty())
-        return std::nullopt;
-    if (const auto failure = writeOutputFile(*path, data)) {
+    do {
+        auto path = prompt.chooseReadBackFile();
+        if (!path || path->empty())
+            return std::nullopt;
+        const auto failure = writeOutputFile(*path, data);
+        if (!failure)
+            return path;
         prompt.reportSaveFailure(*path, *failure);
-        return std::nullopt;
-    }
-    return path;
+    } while (prompt.offersSaveAgain());
+    return std::nullopt;
 }
 
 std::vector<RunStep> chosenSteps(std::uint16_t stepSet)
@@ -78,8 +86,8 @@ RunFinished ProcedureExecutor::runProcedure(const RunRequest& request)
     if (finished.ok())
         finished.readBack = saveReadBack();
     // Taken after the save dialog: the operator's time in it belongs to the run.
-    finished.seconds = static_cast<double>(clock_() - t0) / 1000.0;
-    finished.message = RunTexts::runMessage(finished.failedStep, finished.seconds);
+    finished.seconds = secondsBetween(t0, clock_());
+    finished.message = RunTexts::runMessage(finished);
     observer_.onRunEvent(finished);
     return finished;
 }

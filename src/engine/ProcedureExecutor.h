@@ -19,12 +19,16 @@ using MillisecondClock = std::function<std::uint32_t()>;
 
 std::uint32_t steadyMilliseconds();
 
+// The seconds from t0 to t1 on that counter; the unsigned difference stays
+// right across a wrap.
+double secondsBetween(std::uint32_t t0, std::uint32_t t1);
+
 // Asks where the bytes read back from the chip go and writes them there,
 // exactly as read: no header, no padding. An existing file is replaced only
 // once the new one is complete; a device or a fifo is written in place, and
-// "-" is standard output (see writeOutputFile). The path written, or none
-// when the operator cancelled or the write failed (the failure is reported
-// to the operator).
+// "-" is standard output (see writeOutputFile). A failed write is reported
+// to the operator and, where the prompt offers it, the question comes again.
+// The path written, or none when the operator cancelled or the write failed.
 std::optional<std::string> saveReadBackData(ReadBackPrompt& prompt, std::span<const std::uint8_t> data);
 
 // What a front end asks the worker to run: the steps, as the window's step

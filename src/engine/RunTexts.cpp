@@ -33,6 +33,8 @@ constexpr const char* kTransferOk = "... OK";
 constexpr const char* kOutOfMemory = "Za malo pamieci!!!";
 
 constexpr const char* kRunSucceeded = "PROGRAM OK. Czas: %.3f s";
+// After the run time when the data read back was not saved.
+constexpr const char* kReadBackNotSaved = " — odczytu nie zapisano";
 
 bool failedOnTheLine(StepOutcome outcome)
 {
@@ -176,11 +178,12 @@ std::string finishedLine(const StepFinished& finished)
     return transferLine(finished);
 }
 
-std::string runMessage(std::optional<RunStep> failedStep, double seconds)
+std::string runMessage(const RunFinished& finished)
 {
-    if (!failedStep)
-        return formatText(kRunSucceeded, seconds);
-    switch (*failedStep) {
+    if (finished.ok()) {
+        return formatText(kRunSucceeded, finished.seconds) + (finished.readBackLost() ? kReadBackNotSaved : "");
+    }
+    switch (*finished.failedStep) {
     case RunStep::Detect:
         return "Blad polaczenia z programatorem";
     case RunStep::PowerOn:
@@ -199,12 +202,6 @@ std::string runMessage(std::optional<RunStep> failedStep, double seconds)
         break;
     }
     return "Blad podczas zakonczenia procedury";
-}
-
-std::string formatRunTime(std::uint32_t t0, std::uint32_t t1)
-{
-    const std::uint32_t elapsedMs = t1 - t0;
-    return runMessage(std::nullopt, static_cast<double>(elapsedMs) / 1000.0);
 }
 
 } // namespace orvex::RunTexts

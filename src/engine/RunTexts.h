@@ -29,11 +29,8 @@ std::string progressLine(RunStep step, int done, int total);
 // their failure, and empty when they succeed.
 std::string finishedLine(const StepFinished& finished);
 
-// The run's result line: the failing step's message, or the time taken.
-std::string runMessage(std::optional<RunStep> failedStep, double seconds);
-
-// "PROGRAM OK. Czas: 12.345 s" for a run from t0 to t1 milliseconds; the
-// unsigned difference stays right across a wrap of the counter.
-std::string formatRunTime(std::uint32_t t0, std::uint32_t t1);
+// The run's result line: the failing step's message, or the time taken,
+// and then whether data read back was lost.
+std::string runMessage(const RunFinished& finished);
 
 } // namespace orvex::RunTexts

@@ -67,7 +67,9 @@ void StatusPresenter::show(const StepFinished& finished)
 
 void StatusPresenter::show(const RunFinished& finished)
 {
-    notifier_.setRunLamp(finished.ok() ? LampState::Green : LampState::Red);
+    // The chip did all it was asked, but data read and not saved is lost:
+    // the lamp does not say that all went well.
+    notifier_.setRunLamp(finished.ok() && !finished.readBackLost() ? LampState::Green : LampState::Red);
     notifier_.texts().setMainStatus(finished.message);
     notifier_.enableControls(true);
     notifier_.postRefresh();

@@ -92,6 +92,8 @@ struct RunFinished {
     double seconds = 0;
     std::optional<ReadBackFacts> readBack; // none when nothing was read
     bool ok() const { return !failedStep; }
+    // Every step passed, but the data read back went nowhere.
+    bool readBackLost() const { return ok() && readBack && !readBack->path; }
 };
 
 using RunEvent = std::variant<RunStarted, StepStarted, StepProgress, StepFinished, RunFinished>;

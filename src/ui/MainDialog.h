@@ -107,6 +107,7 @@ private:
     // The port lamp's tooltip: the device behind the chosen COM port.
     void describePort();
     void applyEnabled(bool enabled);
+    void closeIfAskedDuringRun();
     StepToggle& stepToggle(ProcedureStep step) const;
 
     OperatorDialogs& dialogs_;

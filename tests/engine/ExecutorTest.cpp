@@ -23,7 +23,18 @@
 #endif
 
 using namespace orvex;
-using RunTexts::formatRunTime;
+
+namespace {
+
+// The result line of a successful run from t0 to t1 on the millisecond counter.
+std::string formatRunTime(std::uint32_t t0, std::uint32_t t1)
+{
+    RunFinished finished;
+    finished.seconds = secondsBetween(t0, t1);
+    return RunTexts::runMessage(finished);
+}
+
+} // namespace
 using test::RecordingNotifier;
 using Bytes = std::vector<std::uint8_t>;
 using Kind = RecordingNotifier::Kind;
@@ -215,19 +226,29 @@ TEST_F(Executor, ProcessorsWakeFastWhileFramesGoToAndFroOnly)
 }
 #endif
 
-TEST_F(Executor, CancelledOrFailedSaveKeepsTheSuccessLine)
+TEST_F(Executor, CancelledOrFailedSaveKeepsTheSuccessLineAndSaysTheDataIsLost)
 {
     notifier.answerReadBackFile(std::nullopt);
     run(StepBit::Read);
     EXPECT_TRUE(askedForFile());
     EXPECT_TRUE(mainStatus().starts_with("PROGRAM OK")) << mainStatus();
+    EXPECT_TRUE(mainStatus().ends_with(" s — odczytu nie zapisano")) << mainStatus();
+    EXPECT_EQ(runLamps().back(), 1);
     EXPECT_TRUE(fs::is_empty(scratch.directory()));
 
+    // A notifier that does not offer the dialog again is asked once.
     notifier.clearEvents();
     notifier.answerReadBackFile(scratch.pathOf("no-such-dir/out.bin"));
     run(StepBit::Read);
+    EXPECT_EQ(notifier.eventsOf(Kind::ChooseFile).size(), 1u);
     EXPECT_EQ(notifier.eventsOf(Kind::SaveFailure).size(), 1u);
-    EXPECT_TRUE(mainStatus().starts_with("PROGRAM OK")) << mainStatus();
+    EXPECT_TRUE(mainStatus().ends_with(" s — odczytu nie zapisano")) << mainStatus();
+    EXPECT_EQ(runLamps().back(), 1);
+
+    notifier.clearEvents();
+    notifier.answerReadBackFile(scratch.pathOf("out.bin"));
+    run(StepBit::Read);
+    EXPECT_TRUE(mainStatus().ends_with(" s")) << mainStatus();
     EXPECT_EQ(runLamps().back(), 2);
 }
 

@@ -100,7 +100,7 @@ std::string binaryJunk(std::size_t size)
 
 } // namespace
 
-TEST_F(Window, ReadBackThatDoesNotFitKeepsTheOldFileAndTellsTheOperator)
+TEST_F(Window, ReadBackThatDoesNotFitIsOfferedAgainUntilSavedOrCancelled)
 {
     writeConfig(settingsText({"READ=1"}));
     writeRecent({writeFirmware()});
@@ -112,16 +112,32 @@ TEST_F(Window, ReadBackThatDoesNotFitKeepsTheOldFileAndTellsTheOperator)
         limit.emplace(4096);
     const std::string dump = folder + "/dump.bin";
     ScratchDir::writeFile(dump, "the previous read-back");
-    dialogs.readBackAnswer = dump;
     start();
 
+    // The operator tries the small disk twice, then cancels.
+    dialogs.readBackAnswers = {dump, dump, std::nullopt};
     control<QPushButton>("executeButton").click();
-    ASSERT_TRUE(runSucceeds()) << "the chip was read; only the file failed";
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_TRUE(dialogs.messages[0].startsWith("Nie można zapisać pliku " + QString::fromStdString(dump) + ":\n"))
-        << dialogs.messages[0].toStdString();
+    ASSERT_TRUE(runEnds());
+    EXPECT_TRUE(waitFor([&] {
+        return text("mainStatusText").contains(QRegularExpression("^PROGRAM OK\\. Czas: \\d+\\.\\d{3} s — odczytu nie zapisano$"));
+    }, 5000)) << text("mainStatusText").toStdString();
+    EXPECT_TRUE(lampShows("runLamp", LampState::Red)) << "the data read is lost";
+    EXPECT_EQ(dialogs.readBackStartDirectories.size(), 3u);
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    for (const QString& message : dialogs.messages)
+        EXPECT_TRUE(message.startsWith("Nie można zapisać pliku " + QString::fromStdString(dump) + ":\n"))
+            << message.toStdString();
     EXPECT_EQ(ScratchDir::readFile(dump), "the previous read-back");
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 1) << "no part of the new file is left";
+
+    // Once more: first a folder that is not there, then one with room.
+    limit.reset();
+    dialogs.readBackAnswers = {dir.pathOf("no-such-folder/dump.bin"), dir.pathOf("dump.bin")};
+    control<QPushButton>("executeButton").click();
+    ASSERT_TRUE(runSucceeds()) << text("mainStatusText").toStdString();
+    EXPECT_FALSE(text("mainStatusText").contains("odczytu"));
+    EXPECT_EQ(dialogs.messages.size(), 3u);
+    EXPECT_EQ(ScratchDir::readBytes(dir.pathOf("dump.bin")), unit.flash());
 }
 
 // Each settings file that is damaged, cannot be written or leads somewhere it
