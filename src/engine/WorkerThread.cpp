@@ -49,9 +49,10 @@ void WorkerThread::run()
         if (mailbox_.takeReopenRequest())
             port_.reopenSerialPort(mailbox_.portNumber(), mailbox_.baudRate());
         if (const std::optional<RunRequest> run = mailbox_.takeRun()) {
-            // An adapter pulled out closes the port; plugged back in under the
-            // same name, it is opened once more when the operator starts a run.
-            if (!port_.port().isOpen())
+            // An adapter pulled out closes the port, and a unit restarted while
+            // idle leaves it on a dead line; plugged back in or up again under
+            // the same name, it is opened once more when the operator starts a run.
+            if (!port_.port().stillLeadsToItsDevice())
                 port_.reopenSerialPort(mailbox_.portNumber(), mailbox_.baudRate());
             executor_.runProcedure(*run);
         }

@@ -11,6 +11,10 @@
 #include <linux/serial.h>
 #include <sys/ioctl.h>
 #endif
+#ifdef Q_OS_UNIX
+#include <poll.h>
+#include <sys/stat.h>
+#endif
 
 namespace orvex {
 
@@ -68,6 +72,26 @@ void requestLowLatency([[maybe_unused]] QSerialPort& port)
 #endif
 }
 
+#ifdef Q_OS_UNIX
+// A hang-up (the far end of a pty gone, a USB adapter unplugged) or an error
+// shows on the descriptor without anything being read or written.
+bool lineHungUp(int descriptor)
+{
+    pollfd line{descriptor, POLLIN, 0};
+    return ::poll(&line, 1, 0) > 0 && (line.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
+// Whether path names the device open as descriptor: a device node made anew
+// for a replugged adapter, or a link moved to a new pty, names another.
+bool pathNamesOpenDevice(const std::string& path, int descriptor)
+{
+    struct stat opened {};
+    struct stat named {};
+    return ::fstat(descriptor, &opened) == 0 && ::stat(path.c_str(), &named) == 0 && opened.st_rdev == named.st_rdev
+        && opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+}
+#endif
+
 } // namespace
 
 SerialPort::SerialPort() = default;
@@ -108,6 +132,7 @@ bool SerialPort::openDevice(const std::string& devicePath, int baudRate)
     raiseModemLines(*port);
     requestLowLatency(*port);
     port_ = std::move(port);
+    devicePath_ = devicePath;
     opened_ = true;
     lastOpenError_.clear();
     return true;
@@ -120,6 +145,20 @@ bool SerialPort::close()
         port_.reset();
         opened_ = false;
     }
+    return true;
+}
+
+bool SerialPort::stillLeadsToItsDevice()
+{
+    if (!stillUsable())
+        return false;
+#ifdef Q_OS_UNIX
+    const int descriptor = static_cast<int>(port_->handle());
+    if (lineHungUp(descriptor) || !pathNamesOpenDevice(devicePath_, descriptor)) {
+        close();
+        return false;
+    }
+#endif
     return true;
 }
 

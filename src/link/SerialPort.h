@@ -33,6 +33,12 @@ public:
     bool openDevice(const std::string& devicePath, int baudRate);
     bool close();
     bool isOpen() const { return opened_; }
+    // Whether the open port still leads to the device it was opened on. A
+    // unit that restarted while nothing was sent, or an adapter pulled out and
+    // plugged back in, leaves the port open on a line that has hung up, or
+    // its path naming another device; such a port is closed, like one that
+    // failed in use, and false is the answer, as it is for a closed port.
+    bool stillLeadsToItsDevice();
     // Why the last failed open failed, for the operator; empty after a good one.
     const std::string& lastOpenError() const { return lastOpenError_; }
 
@@ -48,6 +54,7 @@ private:
     void pullPendingInput(int timeoutMs);
 
     PortDeviceMap deviceMap_;
+    std::string devicePath_;
     std::unique_ptr<QSerialPort> port_;
     bool opened_ = false;
     std::string lastOpenError_;

@@ -368,6 +368,35 @@ const PulledCase kPulledCases[] = {
 INSTANTIATE_TEST_SUITE_P(, AdapterPulledOut, ::testing::ValuesIn(kPulledCases),
                          [](const ::testing::TestParamInfo<PulledCase>& test) { return std::string(test.param.name); });
 
+// While the window is idle, the link moves to another unit, and then the
+// unit behind it restarts: its pty goes and a new one takes its name. No byte
+// went over the line meanwhile, so only the next run can find out.
+TEST_F(WindowWithUsbAdapter, NextRunReachesTheUnitNowBehindThePortName)
+{
+    sim::SimulatedUnit& first = plugIn();
+    dir.write("config.cfg", settingsText({"DETECT=1", "COM=2", "COM2 DEVICE=" + adapter})
+                                + portDeviceLines(server.devicePath()));
+    writeRecent({writeFirmware()});
+    start();
+
+    // The first unit stays up: only the name leads elsewhere.
+    const std::unique_ptr<sim::PtyUnitServer> firstServer = std::move(pluggedServer);
+    sim::SimulatedUnit& second = plugIn();
+    control<QPushButton>("executeButton").click();
+    ASSERT_TRUE(runSucceeds()) << text("mainStatusText").toStdString();
+    EXPECT_TRUE(first.requests().empty());
+    EXPECT_EQ(requestsOf(second, 0x00), 1u);
+
+    pullOut();
+    sim::SimulatedUnit& restarted = plugIn();
+    EXPECT_TRUE(lampShows("portLamp", LampState::Green)) << "nothing told the window";
+    control<QPushButton>("executeButton").click();
+    ASSERT_TRUE(runSucceeds()) << text("mainStatusText").toStdString();
+    EXPECT_EQ(stepLine("Detect"), "Prog ver.: 1.2.0 ONLINE");
+    EXPECT_EQ(requestsOf(restarted, 0x00), 1u);
+    EXPECT_TRUE(lampShows("portLamp", LampState::Green));
+}
+
 namespace {
 
 // Where a run stands in its sequence; the power steps have no line of their
