@@ -449,3 +449,43 @@ TEST_F(WindowWithSlowUnit, ClosingDuringARunThatFailsStaysOpenOnItsResult)
     control<QPushButton>("closeButton").click();
     EXPECT_FALSE(window->isVisible());
 }
+
+// The unit takes 30 ms over each of the 13 blocks of the image, so that a
+// program transfer lasts many of the window's display pauses.
+class WindowWithSlowBlocks : public Window {
+protected:
+    WindowWithSlowBlocks() : Window(slowBlocks()) {}
+
+    static sim::UnitOptions slowBlocks()
+    {
+        sim::UnitOptions options;
+        options.blockTime = std::chrono::milliseconds(30);
+        return options;
+    }
+};
+
+TEST_F(WindowWithSlowBlocks, StepLineAndBarFollowTheTransferRunAfterRun)
+{
+    writeConfig(settingsText({"PROGRAM=1"}));
+    writeRecent({writeFirmware()});
+    start();
+    const auto& bar = control<QProgressBar>("progressBar");
+
+    for (int run = 1; run <= 2; ++run) {
+        // What the operator saw between the start and the end of the transfer.
+        std::set<QString> progressLines;
+        std::set<int> positions;
+        control<QPushButton>("executeButton").click();
+        ASSERT_TRUE(waitFor([&] {
+            if (stepLine("Program").startsWith("Programowanie : "))
+                progressLines.insert(stepLine("Program"));
+            if (bar.value() > bar.minimum() && bar.value() < bar.maximum())
+                positions.insert(bar.value());
+            return control("executeButton").isEnabled();
+        }, kRunTimeoutMs));
+        EXPECT_GE(progressLines.size(), 3u) << "run " << run;
+        EXPECT_GE(positions.size(), 3u) << "run " << run;
+        EXPECT_TRUE(runSucceeds());
+        EXPECT_EQ(stepLine("Program"), "Programowanie ... OK");
+    }
+}
