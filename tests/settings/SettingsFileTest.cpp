@@ -1,17 +1,56 @@
+#include "settings/ProcedureSettings.h"
+#include "settings/RecentFiles.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsText.h"
 #include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #ifndef _WIN32
 #include "support/ChildProcess.h"
 
+#include <dlfcn.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+// What each fsync() of this test program pushed to the disk, while a test
+// records: the file's name at that moment and its whole content.
+struct FlushedFile {
+    std::string name;
+    std::string content;
+};
+static std::vector<FlushedFile>* recordedFlushes = nullptr;
+
+static FlushedFile flushedFile(int descriptor)
+{
+    FlushedFile flushed;
+    std::array<char, 4096> buffer{};
+    const std::string link = "/proc/self/fd/" + std::to_string(descriptor);
+    const ssize_t nameLength = ::readlink(link.c_str(), buffer.data(), buffer.size());
+    flushed.name.assign(buffer.data(), nameLength > 0 ? static_cast<std::size_t>(nameLength) : 0);
+    off_t offset = 0;
+    for (ssize_t got; (got = ::pread(descriptor, buffer.data(), buffer.size(), offset)) > 0; offset += got)
+        flushed.content.append(buffer.data(), static_cast<std::size_t>(got));
+    return flushed;
+}
+
+// Takes the place of the C library's fsync() for the whole program, the
+// settings library included, and passes every call on to it.
+extern "C" int fsync(int descriptor)
+{
+    using Fsync = int (*)(int);
+    static const auto libraryFsync = reinterpret_cast<Fsync>(::dlsym(RTLD_NEXT, "fsync"));
+    if (recordedFlushes != nullptr)
+        recordedFlushes->push_back(flushedFile(descriptor));
+    return libraryFsync(descriptor);
+}
 #endif
 
 namespace orvex {
@@ -127,6 +166,48 @@ TEST_F(SettingsFileTest, NewKeyIsAppendedAfterTheTrailingEmptyEntryAndSavedLast)
     EXPECT_EQ(file.lines(), Lines({"a=1", "", "b= two"}));
     EXPECT_EQ(savedBytes(file), "a=1\n\rb= two\n\r");
 }
+
+#ifndef _WIN32
+// A power cut right after the rename must find the new content, not an empty
+// file: the new version is flushed whole while it still has its own name.
+TEST_F(SettingsFileTest, SaveFlushesTheWholeNewVersionBeforeItTakesTheOldOnesPlace)
+{
+    SettingsFile file;
+    openWith(file, "a=1\n\r");
+    file.setString("b", "2");
+    std::vector<FlushedFile> flushes;
+    recordedFlushes = &flushes;
+    const bool saved = file.saveAndClose();
+    recordedFlushes = nullptr;
+    ASSERT_TRUE(saved);
+
+    const std::string newVersion = std::filesystem::canonical(path).string() + ".new";
+    const auto flushedBeforeRename = std::find_if(flushes.begin(), flushes.end(),
+                                                  [&](const FlushedFile& f) { return f.name == newVersion; });
+    ASSERT_NE(flushedBeforeRename, flushes.end()) << "no flush of " << newVersion;
+    EXPECT_EQ(flushedBeforeRename->content, "a=1\n\rb=2\n\r");
+    EXPECT_EQ(test::ScratchDir::readFile(path), "a=1\n\rb=2\n\r");
+}
+
+TEST_F(SettingsFileTest, SavingTheProcedureSettingsOrTheRecentFilesWritesEachFileOnce)
+{
+    std::vector<FlushedFile> flushes;
+    recordedFlushes = &flushes;
+    SettingsFile config;
+    saveProcedureSettings(config, files.pathOf("config.cfg"), ProcedureSettings{});
+    RecentFiles recent;
+    recent.add("/firmware/a.hex");
+    recent.save(files.pathOf("Latest.cfg"));
+    recordedFlushes = nullptr;
+    const auto flushesOf = [&](const std::string& name) {
+        return std::count_if(flushes.begin(), flushes.end(), [&](const FlushedFile& f) {
+            return f.name == std::filesystem::weakly_canonical(name).string();
+        });
+    };
+    EXPECT_EQ(flushesOf(files.pathOf("config.cfg") + ".new"), 1);
+    EXPECT_EQ(flushesOf(files.pathOf("Latest.cfg") + ".new"), 1);
+}
+#endif
 
 TEST_F(SettingsFileTest, NumbersAreWrittenInCFormats)
 {
