@@ -234,6 +234,21 @@ TEST_F(FlashRead, ReplyToAnotherCommandFailsAndReleasesTheData)
     EXPECT_TRUE(device.readBackData().empty());
 }
 
+// A reply that claims success but is too short to hold its block would
+// leave the rest of the previous read's frame in the buffer.
+TEST_F(FlashRead, ReplyTooShortForItsBlockFailsAndReleasesTheData)
+{
+    unit.setFlash(randomBytes(sim::SimulatedUnit::kFlashSize, 12));
+    ASSERT_EQ(device.readFlash(), 1);
+    // The third block of the second read: a reply with status 0 and no data.
+    addFault(CommandCode::CmdReadBlock, sim::FaultAction::Refuse, 2048 + 3, 0x00);
+    EXPECT_EQ(device.readFlash(), 0);
+    EXPECT_EQ(notifier.texts().snapshot().stepLine(ProcedureStep::Read), "Odczyt ERR odczytu");
+    EXPECT_EQ(requestsOf(CommandCode::CmdReadBlock).size(), 2048u + 3u) << "nothing more is asked";
+    EXPECT_FALSE(device.readBackReady());
+    EXPECT_TRUE(device.readBackData().empty());
+}
+
 TEST_F(FlashRead, RefusedInitSetsNoProgressRange)
 {
     addFault(CommandCode::CmdReadInit, sim::FaultAction::Refuse, 1, 0x01);
