@@ -20,7 +20,7 @@ constexpr std::int32_t kBearableWakeUpUs = 0;
 
 } // namespace
 
-FastWakeUpRequest::FastWakeUpRequest() : handle_(::open("/dev/cpu_dma_latency", O_WRONLY | O_CLOEXEC))
+FastWakeUpRequest::FastWakeUpRequest(const char* device) : handle_(::open(device, O_WRONLY | O_CLOEXEC))
 {
     if (handle_ < 0)
         return;
@@ -39,7 +39,7 @@ FastWakeUpRequest::~FastWakeUpRequest()
 
 #else
 
-FastWakeUpRequest::FastWakeUpRequest() = default;
+FastWakeUpRequest::FastWakeUpRequest(const char*) {}
 FastWakeUpRequest::~FastWakeUpRequest() = default;
 
 #endif

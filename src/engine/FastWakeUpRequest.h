@@ -13,7 +13,10 @@ namespace orvex {
 // on other systems, nothing changes and nothing fails.
 class FastWakeUpRequest {
 public:
-    FastWakeUpRequest();
+    static constexpr const char* kPmQosDevice = "/dev/cpu_dma_latency";
+
+    // Tests name a file of their own in the device's place.
+    explicit FastWakeUpRequest(const char* device = kPmQosDevice);
     ~FastWakeUpRequest();
     FastWakeUpRequest(const FastWakeUpRequest&) = delete;
     FastWakeUpRequest& operator=(const FastWakeUpRequest&) = delete;

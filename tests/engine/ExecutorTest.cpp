@@ -1,3 +1,4 @@
+#include "engine/FastWakeUpRequest.h"
 #include "engine/ProcedureExecutor.h"
 #include "engine/ImageSnapshot.h"
 #include "engine/RunTexts.h"
@@ -193,17 +194,30 @@ namespace {
 // Whether this process holds a wake-latency request: the kernel keeps one
 // for as long as the device stays open. Asked of this process alone, since the
 // kernel's target also counts the requests of other programs and tests.
-bool holdsWakeLatencyRequest()
+bool holdsWakeLatencyRequest(const std::string& device = FastWakeUpRequest::kPmQosDevice)
 {
     for (const auto& descriptor : fs::directory_iterator("/proc/self/fd")) {
         std::error_code ignored;
-        if (fs::read_symlink(descriptor.path(), ignored) == "/dev/cpu_dma_latency")
+        if (fs::read_symlink(descriptor.path(), ignored) == device)
             return true;
     }
     return false;
 }
 
 } // namespace
+
+// Where the PM QoS device is root's, a file in its place shows the request
+// made and withdrawn all the same.
+TEST_F(Executor, WakeLatencyRequestAsksForNoLatencyAndEndsWithItsObject)
+{
+    const std::string standIn = fs::canonical(scratch.write("cpu_dma_latency", "")).string();
+    {
+        const FastWakeUpRequest request(standIn.c_str());
+        EXPECT_TRUE(holdsWakeLatencyRequest(standIn));
+        EXPECT_EQ(test::ScratchDir::readFile(standIn), std::string(4, '\0')) << "a 32-bit 0: no latency";
+    }
+    EXPECT_FALSE(holdsWakeLatencyRequest(standIn)) << "the request outlived its object";
+}
 
 TEST_F(Executor, ProcessorsWakeFastWhileFramesGoToAndFroOnly)
 {
