@@ -393,19 +393,22 @@ TEST_F(Window, MenuOpensTheAboutBoxAndHelpDoesNothing)
     EXPECT_TRUE(window->isVisible());
 }
 
+// A window on a unit that takes its time, as unitOptions() says.
+template <sim::UnitOptions (*unitOptions)()>
+class WindowOnSlowUnit : public Window {
+protected:
+    WindowOnSlowUnit() : Window(unitOptions()) {}
+};
+
 // The unit takes its time over the erase, so that the run is still under way
 // when the operator closes the window.
-class WindowWithSlowUnit : public Window {
-protected:
-    WindowWithSlowUnit() : Window(slowUnit()) {}
-
-    static sim::UnitOptions slowUnit()
-    {
-        sim::UnitOptions options;
-        options.eraseTime = std::chrono::milliseconds(400);
-        return options;
-    }
-};
+sim::UnitOptions slowErase()
+{
+    sim::UnitOptions options;
+    options.eraseTime = std::chrono::milliseconds(400);
+    return options;
+}
+using WindowWithSlowUnit = WindowOnSlowUnit<slowErase>;
 
 TEST_F(WindowWithSlowUnit, ClosingDuringARunClosesWhenTheRunHasEnded)
 {
@@ -452,17 +455,13 @@ TEST_F(WindowWithSlowUnit, ClosingDuringARunThatFailsStaysOpenOnItsResult)
 
 // The unit takes 30 ms over each of the 13 blocks of the image, so that a
 // program transfer lasts many of the window's display pauses.
-class WindowWithSlowBlocks : public Window {
-protected:
-    WindowWithSlowBlocks() : Window(slowBlocks()) {}
-
-    static sim::UnitOptions slowBlocks()
-    {
-        sim::UnitOptions options;
-        options.blockTime = std::chrono::milliseconds(30);
-        return options;
-    }
-};
+sim::UnitOptions slowBlocks()
+{
+    sim::UnitOptions options;
+    options.blockTime = std::chrono::milliseconds(30);
+    return options;
+}
+using WindowWithSlowBlocks = WindowOnSlowUnit<slowBlocks>;
 
 TEST_F(WindowWithSlowBlocks, StepLineAndBarFollowTheTransferRunAfterRun)
 {
