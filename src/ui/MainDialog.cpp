@@ -281,18 +281,25 @@ void MainDialog::onExecute()
         if (!fileReady)
             setRunLamp(LampState::Red);
     }
-    if (fileReady && usesImage(stepSet))
-        if (const auto refusal = checkImageBeforeRun(filePanel_, dialogs_, *this)) {
-            // Nothing was sent: the unit and the controls stay as they were.
-            texts().setMainStatus(*refusal);
-            setRunLamp(LampState::Red);
-            fileReady = false;
-        }
+    fileReady = fileReady && imageMayBeSent(stepSet);
     showValues();
     if (fileReady) {
         enableControls(false);
         engine_.requestRun({stepSet, snapshotOf(filePanel_.image())});
     }
+}
+
+bool MainDialog::imageMayBeSent(std::uint16_t stepSet)
+{
+    if (!usesImage(stepSet))
+        return true;
+    const std::optional<std::string> refusal = checkImageBeforeRun(filePanel_, dialogs_, *this);
+    if (!refusal)
+        return true;
+    // Nothing was sent: the unit and the controls stay as they were.
+    texts().setMainStatus(*refusal);
+    setRunLamp(LampState::Red);
+    return false;
 }
 
 void MainDialog::onStepToggle()

@@ -78,6 +78,8 @@ private:
     void shutDown();
 
     void onExecute();
+    // False, with the reason shown, for a run that must not send the image.
+    bool imageMayBeSent(std::uint16_t stepSet);
     void onStepToggle();
     void onComSelect(int comIndex);
     // The worker's latest texts and progress position onto the screen, then
