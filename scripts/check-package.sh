@@ -55,7 +55,7 @@ same_files "$(basename "$deb")" "$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print 
 [[ $(dpkg-deb -f "$deb" Package) == orvex ]] || fail "Package is not orvex"
 [[ $(dpkg-deb -f "$deb" Version) == "$version" ]] || fail "Version is not the project's $version"
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libqt6core6 libqt6widgets6 libqt6serialport6 libqt6svg6 qt6-qpa-plugins; do
+for library in libqt6core6 libqt6widgets6 libqt6serialport6 libqt6svg6 qt6-qpa-plugins libqt6sql6-sqlite libqt6sql6-psql; do
   [[ $depends == *"$library"* ]] || fail "Depends does not name $library: $depends"
 done
 for field in Maintainer Section Description; do
@@ -76,6 +76,8 @@ unit_pid=$demo_unit_pid
   >"$work/cli.out" || { cat "$work/cli.out" >&2; fail "the installed orvex-cli failed"; }
 grep -q '^PROGRAM OK' "$work/cli.out" || fail "the installed orvex-cli did not report success"
 [[ $(stat -c %s "$work/readback.bin") == 131072 ]] || fail "the read-back is not 131072 bytes"
+# The record of that run, through the SQLite driver the package depends on.
+[[ $(sqlite3 "$bin/runs.sqlite" "SELECT result FROM runs") == ok ]] || fail "the installed orvex-cli left no record of its run"
 [[ $("$bin/orvex-cli" --version) == *"$version"* ]] || fail "orvex-cli --version does not print $version"
 
 # The window has no option to end itself: it has to be running still when

@@ -14,6 +14,9 @@ enum ExitStatus : int {
     kExitUsage = 2, // also a firmware file that is refused; nothing was sent
     kExitReadBackNotWritten = 3,
     kExitPortNotOpened = 4,
+    // A record that could not be written after a run that succeeded, or a
+    // serial number that could not be had (nothing was sent then).
+    kExitRecords = 5,
 };
 
 // Read-back goes to standard output instead of a file.
@@ -33,12 +36,24 @@ struct CliOptions {
     bool json = false;
     // Every frame both ways, into this file.
     std::optional<std::string> traceFile;
+    bool portGiven = false; // -p was given, not left at COM1
+    // Where records go: off, sqlite:PATH or a PostgreSQL URI; config.cfg's
+    // RECORDS or the default when none.
+    std::optional<std::string> records;
+    // A run: the job file that fixes the procedure. A report: the job's name.
+    std::optional<std::string> job;
+    // --write-job FILE --job-name NAME
+    std::optional<std::string> writeJobFile;
+    std::optional<std::string> jobName;
+    // Reports and exports: runs started on this day (YYYY-MM-DD, UTC) or later.
+    std::optional<std::string> since;
+    enum class Format { Text, Csv, Json } format = Format::Text;
 };
 
 // What the command line asks for: a procedure, or one of the informational
 // actions, or nothing but the message that explains why it is wrong.
 struct ParsedCommandLine {
-    enum class Action { Run, ShowText, ListPorts, Refuse };
+    enum class Action { Run, ShowText, ListPorts, Report, ExportRecords, WriteJob, Refuse };
     Action action = Action::Refuse;
     std::optional<CliOptions> options;
     // The help or version text for ShowText, the reason for Refuse.

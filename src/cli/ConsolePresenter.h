@@ -22,6 +22,8 @@ public:
     std::optional<std::string> chooseReadBackFile() override { return readBackFile_; }
     void reportSaveFailure(const std::string& path, const std::string& reason) override;
 
+    // Before the run is asked for: a job's read-back path is known only then.
+    void setReadBackFile(std::optional<std::string> path) { readBackFile_ = std::move(path); }
     // Off for --json: the events are shown by their writer instead.
     void setShowingLines(bool showing) { showingLines_ = showing; }
 

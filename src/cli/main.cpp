@@ -1,4 +1,5 @@
 #include "cli/CliOptions.h"
+#include "cli/CliRecords.h"
 #include "cli/CliRun.h"
 #include "cli/JsonEventWriter.h"
 
@@ -22,6 +23,12 @@ int main(int argc, char** argv)
         return kExitSuccess;
     case ParsedCommandLine::Action::ListPorts:
         return listPorts();
+    case ParsedCommandLine::Action::Report:
+        return printRecords(*parsed.options, false);
+    case ParsedCommandLine::Action::ExportRecords:
+        return printRecords(*parsed.options, true);
+    case ParsedCommandLine::Action::WriteJob:
+        return writeJob(*parsed.options);
     case ParsedCommandLine::Action::Run:
         return runCli(*parsed.options);
     case ParsedCommandLine::Action::Refuse:
