@@ -1,6 +1,7 @@
 #include "ui/MainDialog.h"
 
 #include "engine/ImageSnapshot.h"
+#include "link/AdapterSerial.h"
 #include "settings/SettingsPaths.h"
 #include "ui/ControlBuilder.h"
 #include "ui/Icons.h"
@@ -32,6 +33,8 @@ constexpr char kReloadedLine[] = "Plik załadowany";
 constexpr char kReloadFailedLine[] = "Blad przeladowania pliku!!!";
 // Added to the caption while a close waits for the run's end.
 constexpr char kClosingAfterRun[] = "— okno zamknie się po zakończeniu procedury";
+// Said with the reason, after the run whose record was lost.
+const QString kRecordLostMessage = QString::fromUtf8("Nie zapisano przebiegu w bazie: ");
 
 struct StepControls {
     const char* toggle;
@@ -221,6 +224,7 @@ void MainDialog::startUp()
     settings_ = loadProcedureSettings(procedureSettingsFile_, configFilePath());
     portNumber_ = settings_.portNumber();
     engine_.addObserver(statusPresenter_);
+    keepRecords();
     if (const char* tracePath = std::getenv("ORVEX_TRACE"))
         trace_ = TraceFile::create(tracePath);
     engine_.setTrace(trace_.get());
@@ -236,6 +240,28 @@ void MainDialog::startUp()
     controlNamed<QPushButton>(*clientArea_, "executeButton").setFocus();
 }
 
+// A record that could not be written is told after the run, by a box the
+// worker does not wait for.
+void MainDialog::keepRecords()
+{
+    auto chosen = chosenRecordsTarget(std::nullopt);
+    if (const auto* reason = std::get_if<std::string>(&chosen)) {
+        dialogs_.showMessage(this, QString::fromStdString(*reason));
+        return;
+    }
+    records_ = std::make_unique<RecordKeeping>(std::get<RecordsTarget>(chosen), "orvex-programmer", ORVEX_VERSION);
+    if (!records_->enabled())
+        return;
+    records_->setOutcomeListener([this](const RecordOutcome& outcome) {
+        if (!outcome.failure)
+            return;
+        const QString text = kRecordLostMessage + QString::fromStdString(*outcome.failure);
+        QMetaObject::invokeMethod(this, [this, text] { dialogs_.showMessage(this, text); }, Qt::QueuedConnection);
+    });
+    engine_.addObserver(records_->recorder());
+    records_->startBackgroundForwarding();
+}
+
 void MainDialog::shutDown()
 {
     if (shutDown_)
@@ -245,6 +271,7 @@ void MainDialog::shutDown()
     // waiting for it cannot deadlock.
     gate_.close();
     engine_.stop();
+    records_.reset();
 
     readControls();
     saveProcedureSettings(procedureSettingsFile_, configFilePath(), settings_);
@@ -285,6 +312,13 @@ void MainDialog::onExecute()
     showValues();
     if (fileReady) {
         enableControls(false);
+        if (records_ && records_->enabled()) {
+            RunContext context;
+            context.port = "COM" + std::to_string(portNumber_);
+            context.device = engine_.portDevice(portNumber_);
+            context.adapterSerial = adapterSerialNumber(context.device);
+            records_->recorder().prepareRun(std::move(context));
+        }
         engine_.requestRun({stepSet, snapshotOf(filePanel_.image())});
     }
 }

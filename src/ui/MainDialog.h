@@ -6,6 +6,7 @@
 #include "notify/PortObserver.h"
 #include "notify/ReadBackPrompt.h"
 #include "notify/WorkerNotifier.h"
+#include "records/RecordKeeping.h"
 #include "settings/ProcedureSettings.h"
 #include "settings/SettingsFile.h"
 #include "ui/FilePanel.h"
@@ -75,6 +76,7 @@ private:
     void buildWindow();
     void connectHandlers();
     void startUp();
+    void keepRecords();
     void shutDown();
 
     void onExecute();
@@ -120,6 +122,9 @@ private:
     QButtonGroup* comButtons_;
     ProgrammerEngine engine_{*this, *this};
     StatusPresenter statusPresenter_{*this};
+    // Made at start-up, once config.cfg can say where records go; none when
+    // its RECORDS cannot be used.
+    std::unique_ptr<RecordKeeping> records_;
     // ORVEX_TRACE names a file for every frame of the session.
     std::unique_ptr<TraceFile> trace_;
     FilePanel filePanel_;

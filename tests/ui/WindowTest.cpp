@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QProcess>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -237,6 +238,33 @@ TEST_F(Window, FileChangedSinceItsLoadIsOfferedForReloadingBeforeTheRun)
     ASSERT_TRUE(runSucceeds());
     EXPECT_EQ(dialogs.questions.size(), 3u);
     EXPECT_EQ(programmed(), std::string(500, 'c'));
+}
+
+// The window's runs are recorded like the command line's; a record that
+// cannot be written is told once the run is over, without holding it up.
+TEST_F(Window, EveryRunIsRecordedAndALostRecordIsToldAfterTheRun)
+{
+    const std::string records = dir.pathOf("runs.sqlite");
+    writeConfig(settingsText({"ERASE=1"}) + "RECORDS=sqlite:" + records + "\n\r");
+    writeRecent({writeFirmware()});
+    start();
+    control<QPushButton>("executeButton").click();
+    ASSERT_TRUE(runSucceeds());
+    QProcess sqlite;
+    sqlite.start("sqlite3", {QString::fromStdString(records), "SELECT program, port, device, steps, result FROM runs"});
+    ASSERT_TRUE(sqlite.waitForFinished());
+    EXPECT_EQ(sqlite.readAllStandardOutput().toStdString(), "orvex-programmer|COM1|" + server.devicePath() + "|erase|ok\n");
+    EXPECT_TRUE(dialogs.messages.empty());
+    window.reset();
+
+    // A folder where the file should be: no record can be written there.
+    std::filesystem::remove(records);
+    std::filesystem::create_directory(records);
+    start();
+    control<QPushButton>("executeButton").click();
+    ASSERT_TRUE(runSucceeds()) << "the run itself is not hurt";
+    ASSERT_TRUE(waitFor([&] { return !dialogs.messages.empty(); }, 5000));
+    EXPECT_TRUE(dialogs.messages.front().startsWith("Nie zapisano przebiegu w bazie: ")) << dialogs.messages.front().toStdString();
 }
 
 TEST_F(Window, ReloadOfAVanishedFileRunsOnlyWhenAnotherIsChosen)
