@@ -1,13 +1,19 @@
 #include "records/RecordsTestSupport.h"
 #include "sim/PtyUnitServer.h"
 #include "sim/SimulatedUnit.h"
+#include "records/RecordsConnection.h"
+#include "records/SerialCounter.h"
+#include "records/SerialNumber.h"
 #include "support/PostgresServer.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <future>
+#include <mutex>
 #include <set>
+#include <thread>
+#include <variant>
 
 using namespace orvex;
 using test::CliResult;
@@ -123,4 +129,39 @@ TEST(RecordsServer, ServerAwayInTheMiddleOfASeriesLosesAndDoublesNoRecord)
     EXPECT_EQ(test::sqliteRows(station.folder.spool(), "SELECT COUNT(*) AS n FROM runs").front().at("n").toInt(), 0);
     const CliResult report = station.folder.run({"--report", "--csv"});
     EXPECT_NE(report.out.find(",7,7,0,100.0,"), std::string::npos) << report.out;
+}
+
+// Whole runs seldom take their numbers at the same instant; here four
+// connections take theirs as fast as they can, on the server and on SQLite.
+TEST(RecordsServer, NumbersTakenAtOnceThroughManyConnectionsAreAllDifferent)
+{
+    test::PostgresServer postgres;
+    test::ScratchDir scratch;
+    const RecordsTarget targets[] = {
+        std::get<RecordsTarget>(parseRecordsUrl(postgres.createDatabase("numbers"))),
+        std::get<RecordsTarget>(parseRecordsUrl("sqlite:" + scratch.pathOf("runs.sqlite"))),
+    };
+    SerialSpec spec;
+    spec.length = 4;
+    spec.format = SerialFormat::LittleEndian;
+    for (const RecordsTarget& target : targets) {
+        { const RecordsConnection tables(target); } // made before the race
+        std::mutex mutex;
+        std::multiset<std::int64_t> numbers;
+        std::vector<std::thread> takers;
+        for (int taker = 0; taker < 4; ++taker)
+            takers.emplace_back([&] {
+                RecordsConnection connection(target);
+                for (int i = 0; i < 40; ++i) {
+                    const auto taken = takeSerial(connection, "race", spec);
+                    ASSERT_TRUE(std::holds_alternative<std::int64_t>(taken)) << std::get<std::string>(taken);
+                    std::lock_guard lock(mutex);
+                    numbers.insert(std::get<std::int64_t>(taken));
+                }
+            });
+        for (std::thread& taker : takers)
+            taker.join();
+        EXPECT_EQ(numbers.size(), 160u) << target.describe();
+        EXPECT_EQ(std::set<std::int64_t>(numbers.begin(), numbers.end()).size(), 160u) << target.describe() << ": a number twice";
+    }
 }
