@@ -22,8 +22,10 @@ RecordsTarget localFileFor(const RecordsTarget& target)
 RecordKeeping::RecordKeeping(RecordsTarget target, std::string program, std::string programVersion)
     : target_(std::move(target)), localFile_(localFileFor(target_))
 {
-    if (target_.kind != RecordsTarget::Kind::Off)
-        recorder_ = std::make_unique<RunRecorder>(localFile_, std::move(program), std::move(programVersion));
+    if (target_.kind == RecordsTarget::Kind::Off)
+        return;
+    keeper_ = std::make_unique<RecordsConnection>(localFile_);
+    recorder_ = std::make_unique<RunRecorder>(localFile_, std::move(program), std::move(programVersion));
 }
 
 RecordKeeping::~RecordKeeping() = default;

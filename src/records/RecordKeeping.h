@@ -14,6 +14,7 @@
 
 namespace orvex {
 
+class RecordsConnection;
 struct SerialSpec;
 
 // What a front end needs of the records: the recorder its engine reports
@@ -48,6 +49,11 @@ private:
 
     RecordsTarget target_;
     RecordsTarget localFile_;
+    // Open from construction to destruction on the front end's thread: an
+    // SQLite file whose last connection closes folds its log back into the
+    // file and syncs it several times over, which would cost each of the
+    // recorder's writes as much as the write itself.
+    std::unique_ptr<RecordsConnection> keeper_;
     std::unique_ptr<RunRecorder> recorder_;
     std::unique_ptr<BackgroundForwarder> forwarder_;
 };

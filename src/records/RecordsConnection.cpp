@@ -8,8 +8,6 @@
 #include <QSqlQuery>
 
 #include <atomic>
-#include <map>
-#include <memory>
 #include <sstream>
 #include <thread>
 
@@ -91,15 +89,6 @@ void RecordsConnection::open(const RecordsTarget& target)
     if (!postgres_ && (!execute(database_, "PRAGMA journal_mode=WAL") || !execute(database_, "PRAGMA synchronous=FULL")))
         failure_ = "cannot set up the records database " + target.describe() + ": "
                    + describeSqlError(database_.lastError());
-}
-
-RecordsConnection& threadConnection(const RecordsTarget& target)
-{
-    thread_local std::map<std::string, std::unique_ptr<RecordsConnection>> connections;
-    std::unique_ptr<RecordsConnection>& connection = connections[target.describe()];
-    if (!connection || connection->failure())
-        connection = std::make_unique<RecordsConnection>(target);
-    return *connection;
 }
 
 bool RecordsConnection::beginExclusive()

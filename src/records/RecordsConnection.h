@@ -43,13 +43,6 @@ private:
     std::optional<std::string> failure_;
 };
 
-// The calling thread's own connection to the target, opened on its first
-// use and kept until the thread ends, when it is closed on that thread. An
-// SQLite file whose last connection closes folds its log back into the file
-// and syncs it several times over, which would cost every run as much as the
-// record itself; a connection that failed is opened afresh next time.
-RecordsConnection& threadConnection(const RecordsTarget& target);
-
 // The reason of the last error of a query or connection, as one line.
 std::string describeSqlError(const class QSqlError& error);
 

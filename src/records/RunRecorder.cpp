@@ -138,7 +138,7 @@ void RunRecorder::finish(const RunFinished& finished)
 
 std::optional<std::string> RunRecorder::write()
 {
-    RecordsConnection& connection = threadConnection(localFile_);
+    RecordsConnection connection(localFile_);
     if (connection.failure())
         return connection.failure();
     return saveRecord(connection, record_);

@@ -32,8 +32,9 @@ struct RecordOutcome {
 // Keeps a record of every run in the local SQLite file (the records
 // database, or the spool in front of a server): the row as "incomplete" at
 // the run's start, before the first request, and the whole row at its end.
-// Each write goes through the worker thread's own connection, between
-// exchanges, so a run never waits for anything but the local disk.
+// Each write opens, uses and closes a connection on the worker's thread,
+// between exchanges, so a run never waits for anything but the local disk.
+// The front end holds a connection of its own meanwhile (RecordKeeping).
 class RunRecorder final : public RunObserver {
 public:
     using OutcomeListener = std::function<void(const RecordOutcome&)>;
