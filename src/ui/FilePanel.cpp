@@ -40,19 +40,26 @@ FilePanel::FilePanel(Controls controls, QWidget& dialogParent, OperatorDialogs& 
 {
 }
 
-int FilePanel::reloadCurrentFile()
+void FilePanel::loadRecentFiles(const std::string& path)
 {
-    if (!canOpenForReading(currentPath_)) {
-        onOpenFile();
-        return fileChosen_;
-    }
+    recentFiles_.load(path);
+    refillRecentCombo();
+    currentPath_ = recentFiles_.names().front();
+    showTexts();
+    reloadCurrentFile();
+}
+
+bool FilePanel::reloadCurrentFile()
+{
+    if (!canOpenForReading(currentPath_))
+        return onOpenFile();
     // Taken before the read: a change while reading shows at the next run.
     loadedStamp_ = stampOf(currentPath_);
     image_.load(currentPath_);
     fileTimeText_ = fileTimeText(static_cast<std::time_t>(loadedStamp_.modifiedMs / 1000));
     describeLoadedData();
     showTexts();
-    return 1;
+    return true;
 }
 
 bool FilePanel::loadedFileChanged() const
@@ -82,17 +89,21 @@ void FilePanel::describeLoadedData()
     controls_.fileSizeText.setStyleSheet(oversize.empty() ? QString() : QStringLiteral("color: red"));
 }
 
-void FilePanel::onOpenFile()
+bool FilePanel::onOpenFile()
 {
-    fileChosen_ = 0;
     const auto chosen = dialogs_.chooseFirmwareFile(&dialogParent_, directoryOf(currentPath_));
     if (!chosen)
-        return;
-    currentPath_ = *chosen;
-    onReloadFile();
+        return false;
+    makeCurrentAndLoad(*chosen);
+    return true;
+}
+
+void FilePanel::makeCurrentAndLoad(const std::string& path)
+{
+    currentPath_ = path;
     recentFiles_.add(currentPath_);
     refillRecentCombo();
-    fileChosen_ = 1;
+    reloadCurrentFile();
 }
 
 void FilePanel::onReloadFile()
@@ -112,21 +123,13 @@ void FilePanel::refillRecentCombo()
     if (combo.count() == 0)
         combo.addItem(QString::fromLatin1(kEmptyListItem));
     combo.setCurrentIndex(0);
-    currentPath_ = recentFiles_.names().front();
-    showTexts();
-    reloadCurrentFile();
 }
 
 void FilePanel::onRecentCloseUp()
 {
     const int item = controls_.recentCombo.currentIndex();
-    if (item < 0)
-        return;
-    currentPath_ = nameOfItem(item);
-    recentFiles_.add(currentPath_);
-    refillRecentCombo();
-    reloadCurrentFile();
-    showTexts();
+    if (item >= 0)
+        makeCurrentAndLoad(nameOfItem(item));
 }
 
 void FilePanel::showTexts()

@@ -16,8 +16,8 @@ class OperatorDialogs;
 class RecentFilesCombo;
 
 // The "Plik" group of the main window: the current firmware file, its time
-// and sizes, and the list of recent files. Every load goes through
-// reloadCurrentFile. Window thread only.
+// and sizes, and the list of recent files. Each way of choosing a file loads
+// it once, through reloadCurrentFile. Window thread only.
 class FilePanel : public QObject {
     Q_OBJECT
 
@@ -34,17 +34,19 @@ public:
     const std::string& currentPath() const { return currentPath_; }
     const FirmwareImage& image() const { return image_; }
 
-    // 1 when the current file was loaded; when it cannot be opened, the
-    // outcome of the open-file dialog shown instead (1 chosen, 0 cancelled).
-    int reloadCurrentFile();
+    // Reads the recent-file list from path and loads its newest file.
+    void loadRecentFiles(const std::string& path);
+    // True when the current file was loaded; when it cannot be opened, whether
+    // a file was chosen in the open-file dialog shown instead.
+    bool reloadCurrentFile();
     // Whether the file last loaded now has another size or modification
     // time than when it was loaded; false when it is gone or none was loaded.
     bool loadedFileChanged() const;
-    void refillRecentCombo();
     void showTexts();
 
 public slots:
-    void onOpenFile();
+    // True when a file was chosen.
+    bool onOpenFile();
     void onReloadFile();
     void onRecentCloseUp();
 
@@ -60,6 +62,10 @@ private:
 
     // The name item i of the combo box shows: the i-th non-empty one.
     std::string nameOfItem(int item) const;
+    // Puts path first in the recent list and the box, then loads it.
+    void makeCurrentAndLoad(const std::string& path);
+    // The combo box shows the recent list; nothing is loaded.
+    void refillRecentCombo();
     // Size text and tooltip: what the operator must know of the loaded data.
     void describeLoadedData();
 
@@ -72,7 +78,6 @@ private:
     std::string fileTimeText_;
     std::string fileSizeText_;
     FileStamp loadedStamp_;
-    int fileChosen_ = 0;
 };
 
 } // namespace orvex::ui

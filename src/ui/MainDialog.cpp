@@ -218,8 +218,7 @@ void MainDialog::startUp()
     setWindowIcon(programIcon());
     setOpenFailureHandler([this](const std::string&) { dialogs_.showMessage(this, QString::fromUtf8(kOpenFailureMessage)); });
 
-    filePanel_.recentFiles().load(recentFilesPath());
-    filePanel_.refillRecentCombo();
+    filePanel_.loadRecentFiles(recentFilesPath());
 
     settings_ = loadProcedureSettings(procedureSettingsFile_, configFilePath());
     portNumber_ = settings_.portNumber();
@@ -303,7 +302,7 @@ void MainDialog::onExecute()
 
     bool fileReady = true;
     if (settings_.toggle(ProcedureStep::Reload) != 0) {
-        fileReady = filePanel_.reloadCurrentFile() != 0;
+        fileReady = filePanel_.reloadCurrentFile();
         texts().setStepLine(ProcedureStep::Reload, fileReady ? kReloadedLine : kReloadFailedLine);
         if (!fileReady)
             setRunLamp(LampState::Red);

@@ -18,6 +18,9 @@
 #include <ctime>
 #include <filesystem>
 #include <set>
+
+#include <sys/inotify.h>
+#include <unistd.h>
 #include <utime.h>
 
 using namespace orvex;
@@ -316,6 +319,71 @@ TEST_F(Window, ComButtonReopensItsPortEvenWhenAlreadyChosen)
     QTest::mouseClick(&control<QRadioButton>("comButton2"), Qt::LeftButton);
     control<QPushButton>("closeButton").click();
     EXPECT_FALSE(window->isVisible());
+}
+
+namespace {
+
+// Counts the times a file is opened, by anyone, from its creation on.
+class OpenCounter {
+public:
+    explicit OpenCounter(const std::string& path)
+        // Closes are watched too: the kernel folds an event into the one
+        // before it when they are alike and unread.
+        : inotify_(::inotify_init1(IN_NONBLOCK)),
+          watch_(::inotify_add_watch(inotify_, path.c_str(), IN_OPEN | IN_CLOSE))
+    {
+    }
+    ~OpenCounter() { ::close(inotify_); }
+    OpenCounter(const OpenCounter&) = delete;
+    OpenCounter& operator=(const OpenCounter&) = delete;
+
+    // The opens since the last call.
+    int take()
+    {
+        int opens = 0;
+        alignas(inotify_event) char buffer[4096];
+        for (ssize_t got; (got = ::read(inotify_, buffer, sizeof buffer)) > 0;)
+            for (char* at = buffer; at < buffer + got; at += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(at)->len) {
+                const auto* event = reinterpret_cast<inotify_event*>(at);
+                opens += event->wd == watch_ && (event->mask & IN_OPEN) != 0 ? 1 : 0;
+            }
+        return opens;
+    }
+
+private:
+    int inotify_;
+    int watch_;
+};
+
+} // namespace
+
+// Each way of choosing a file reads it as often as the reload button does:
+// once, not a second time for the refilled list.
+TEST_F(Window, ChoosingAFileLoadsItOnce)
+{
+    writeConfig("");
+    const std::string a = writeFirmware("a.hex");
+    const std::string b = writeFirmware("b.hex");
+    writeRecent({a, b});
+    start();
+    OpenCounter opensOfA(a);
+    control<QPushButton>("reloadButton").click();
+    const int opensPerLoad = opensOfA.take();
+    ASSERT_GT(opensPerLoad, 0);
+
+    dialogs.firmwareAnswers.push_back(a);
+    window->findChild<QAction*>("openAction")->trigger();
+    EXPECT_EQ(opensOfA.take(), opensPerLoad) << "the open-file dialog";
+
+    auto& combo = control<ui::RecentFilesCombo>("recentCombo");
+    dialogs.firmwareAnswers.push_back(b);
+    window->findChild<QAction*>("openAction")->trigger();
+    opensOfA.take();
+    combo.showPopup();
+    combo.setCurrentIndex(1);
+    combo.hidePopup();
+    ASSERT_TRUE(waitFor([&] { return text("pathText").toStdString() == a; }));
+    EXPECT_EQ(opensOfA.take(), opensPerLoad) << "the recent list";
 }
 
 TEST_F(Window, RecentListSwitchesToTheChosenFile)
