@@ -69,9 +69,10 @@ void StatusPresenter::show(const RunFinished& finished)
 {
     // The chip did all it was asked, but data read and not saved is lost:
     // the lamp does not say that all went well.
-    notifier_.setRunLamp(finished.ok() && !finished.readBackLost() ? LampState::Green : LampState::Red);
+    const bool passed = finished.ok() && !finished.readBackLost();
+    notifier_.setRunLamp(passed ? LampState::Green : LampState::Red);
     notifier_.texts().setMainStatus(finished.message);
-    notifier_.enableControls(true);
+    notifier_.runEnded(passed);
     notifier_.postRefresh();
 }
 

@@ -24,7 +24,9 @@ public:
     const WindowTexts& texts() const { return texts_; }
 
     virtual void setRunLamp(LampState state) = 0;
-    virtual void enableControls(bool enabled) = 0;
+    // The run is over and its outcome is in the texts: the window gives the
+    // controls back. passed tells whether it ended well.
+    virtual void runEnded(bool passed) = 0;
     virtual void postRefresh() = 0;
     virtual void setProgressRange(int lower, int upper) = 0;
     virtual void setProgressPosition(int position) = 0;

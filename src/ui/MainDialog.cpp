@@ -115,9 +115,13 @@ int toggleOf(Qt::CheckState state)
     return 0;
 }
 
-bool isValidToggle(int toggle)
+// A toggle of the file that none of the three states stands for is released.
+ProcedureSettings withShowableToggles(ProcedureSettings settings)
 {
-    return toggle >= 0 && toggle <= 2;
+    for (int& toggle : settings.toggles)
+        if (toggle < 0 || toggle > 2)
+            toggle = 0;
+    return settings;
 }
 
 void showLamp(QLabel& lamp, LampState state)
@@ -220,7 +224,7 @@ void MainDialog::startUp()
 
     filePanel_.loadRecentFiles(recentFilesPath());
 
-    settings_ = loadProcedureSettings(procedureSettingsFile_, configFilePath());
+    settings_ = withShowableToggles(loadProcedureSettings(procedureSettingsFile_, configFilePath()));
     portNumber_ = settings_.portNumber();
     engine_.addObserver(statusPresenter_);
     keepRecords();
@@ -281,7 +285,7 @@ void MainDialog::shutDown()
 void MainDialog::done(int result)
 {
     // The worker still uses the device and the window; the close
-    // waits for the run's end, which enableControls(true) announces.
+    // waits for the run's end.
     if (runUnderWay_) {
         closeAfterRun_ = result;
         setWindowTitle(QString::fromLatin1(kMainDialogCaption) + QString::fromUtf8(kClosingAfterRun));
@@ -310,7 +314,8 @@ void MainDialog::onExecute()
     fileReady = fileReady && imageMayBeSent(stepSet);
     showValues();
     if (fileReady) {
-        enableControls(false);
+        applyEnabled(false);
+        runUnderWay_ = true;
         if (records_ && records_->enabled()) {
             RunContext context;
             context.port = "COM" + std::to_string(portNumber_);
@@ -357,12 +362,8 @@ void MainDialog::resetStepLines()
 
 void MainDialog::showValues()
 {
-    for (const ProcedureStep step : kProcedureSteps) {
-        int& toggle = settings_.toggle(step);
-        if (!isValidToggle(toggle))
-            toggle = 0;
-        stepToggle(step).setCheckState(checkStateOf(toggle));
-    }
+    for (const ProcedureStep step : kProcedureSteps)
+        stepToggle(step).setCheckState(checkStateOf(settings_.toggle(step)));
 
     const WindowTextValues shown = texts().snapshot();
     controls_.mainStatus->setText(QString::fromStdString(shown.mainStatus));
@@ -394,9 +395,9 @@ void MainDialog::portChanged(bool open, const std::string& openFailure)
     gate_.run([&] { showPortLamp(open ? LampState::Green : LampState::Red, openFailure); });
 }
 
-void MainDialog::enableControls(bool enabled)
+void MainDialog::runEnded(bool passed)
 {
-    gate_.run([&] { applyEnabled(enabled); });
+    gate_.run([&] { finishRun(passed); });
 }
 
 void MainDialog::postRefresh()
@@ -484,22 +485,25 @@ void MainDialog::applyEnabled(bool enabled)
     menu_.open->setEnabled(enabled);
     menu_.reload->setEnabled(enabled);
 
-    runUnderWay_ = !enabled;
-    // The run's outcome is in the texts by now; the operator sees it with
-    // the controls, not a pause later.
-    if (enabled) {
-        showWorkerState();
-        closeIfAskedDuringRun();
-    }
 }
 
-void MainDialog::closeIfAskedDuringRun()
+void MainDialog::finishRun(bool passed)
+{
+    applyEnabled(true);
+    runUnderWay_ = false;
+    // The run's outcome is in the texts by now; the operator sees it with
+    // the controls, not a pause later.
+    showWorkerState();
+    closeIfAskedDuringRun(passed);
+}
+
+void MainDialog::closeIfAskedDuringRun(bool passed)
 {
     if (!closeAfterRun_)
         return;
-    // The run lamp shows the outcome by now. A run that did not end well
-    // keeps the window open on its result, for the operator to read.
-    if (runLampState_ == LampState::Green) {
+    // A run that did not end well keeps the window open on its result, for
+    // the operator to read.
+    if (passed) {
         QMetaObject::invokeMethod(this, [this, result = *closeAfterRun_] { done(result); }, Qt::QueuedConnection);
         return;
     }

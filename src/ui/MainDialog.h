@@ -52,7 +52,7 @@ public:
 
     void setRunLamp(LampState state) override;
     void portChanged(bool open, const std::string& openFailure) override;
-    void enableControls(bool enabled) override;
+    void runEnded(bool passed) override;
     void postRefresh() override;
     void setProgressRange(int lower, int upper) override;
     void setProgressPosition(int position) override;
@@ -111,7 +111,8 @@ private:
     // The port lamp's tooltip: the device behind the chosen COM port.
     void describePort();
     void applyEnabled(bool enabled);
-    void closeIfAskedDuringRun();
+    void finishRun(bool passed);
+    void closeIfAskedDuringRun(bool passed);
     StepToggle& stepToggle(ProcedureStep step) const;
 
     OperatorDialogs& dialogs_;

@@ -133,7 +133,7 @@ TEST_F(Executor, EmptyStepSetStillSwitchesPowerOnAndOff)
     EXPECT_TRUE(mainStatus().starts_with("PROGRAM OK. Czas: ")) << mainStatus();
     const auto events = notifier.events();
     ASSERT_GE(events.size(), 2u);
-    EXPECT_EQ(events[events.size() - 2].kind, Kind::EnableControls);
+    EXPECT_EQ(events[events.size() - 2].kind, Kind::RunEnded);
     EXPECT_EQ(events.back().kind, Kind::Refresh);
     EXPECT_FALSE(askedForFile());
 }
@@ -339,7 +339,7 @@ TEST_P(ExecutorFailingStep, StopsAtTheFirstFailureWithItsMessage)
     EXPECT_EQ(outcome.failedStep, row.step);
     EXPECT_EQ(outcome.message, row.message);
     EXPECT_EQ(runLamps(), (std::vector<int>{3, 1}));
-    EXPECT_EQ(notifier.eventsOf(Kind::EnableControls).size(), 1u);
+    EXPECT_EQ(notifier.eventsOf(Kind::RunEnded).size(), 1u);
     EXPECT_EQ(notifier.events().back().kind, Kind::Refresh);
     EXPECT_FALSE(askedForFile());
     EXPECT_EQ(unit.powered(), row.targetLeftPowered);

@@ -72,7 +72,7 @@ protected:
         return n;
     }
 
-    bool runsFinished(std::size_t runs) const { return notifier.eventsOf(Kind::EnableControls).size() >= runs; }
+    bool runsFinished(std::size_t runs) const { return notifier.eventsOf(Kind::RunEnded).size() >= runs; }
 
     // Starts the worker on a unit that takes its time over an erase, so that a
     // run is still under way when the test acts.
@@ -135,7 +135,7 @@ TEST_F(Worker, RunIsPickedUpWithinAPollAndUsesItsOwnStepSet)
     ASSERT_TRUE(waitUntil([&] { return runsFinished(1); }));
     // A request taken but left raised would start the next run a poll later.
     std::this_thread::sleep_for(std::chrono::milliseconds(6 * WorkerThread::kPollIntervalMs));
-    EXPECT_EQ(notifier.eventsOf(Kind::EnableControls).size(), 1u) << "one request, one run";
+    EXPECT_EQ(notifier.eventsOf(Kind::RunEnded).size(), 1u) << "one request, one run";
     EXPECT_EQ(unit.requests().size(), 3u) << "version, power on, power off";
 }
 

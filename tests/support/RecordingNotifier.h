@@ -15,7 +15,7 @@ namespace orvex::test {
 // are captured at each refresh, since that is when a window would show them.
 class RecordingNotifier : public WorkerNotifier, public ReadBackPrompt, public PortObserver {
 public:
-    enum class Kind { Refresh, ProgressRange, ProgressPosition, RunLamp, PortLamp, EnableControls, ChooseFile, SaveFailure };
+    enum class Kind { Refresh, ProgressRange, ProgressPosition, RunLamp, PortLamp, RunEnded, ChooseFile, SaveFailure };
 
     struct Event {
         Kind kind;
@@ -30,7 +30,7 @@ public:
     {
         record(Kind::PortLamp, static_cast<int>(open ? LampState::Green : LampState::Red), 0, {}, openFailure);
     }
-    void enableControls(bool enabled) override { record(Kind::EnableControls, enabled ? 1 : 0); }
+    void runEnded(bool passed) override { record(Kind::RunEnded, passed ? 1 : 0); }
     void postRefresh() override { record(Kind::Refresh, 0, 0, texts().snapshot()); }
     void setProgressRange(int lower, int upper) override { record(Kind::ProgressRange, lower, upper); }
     void setProgressPosition(int position) override { record(Kind::ProgressPosition, position); }
