@@ -226,8 +226,9 @@ void MainDialog::startUp()
 
     settings_ = withShowableToggles(loadProcedureSettings(procedureSettingsFile_, configFilePath()));
     portNumber_ = settings_.portNumber();
-    engine_.addObserver(statusPresenter_);
+    // The record first: the lamp turns green for a run that is on record.
     keepRecords();
+    engine_.addObserver(statusPresenter_);
     if (const char* tracePath = std::getenv("ORVEX_TRACE"))
         trace_ = TraceFile::create(tracePath);
     engine_.setTrace(trace_.get());
