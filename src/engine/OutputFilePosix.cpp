@@ -1,5 +1,7 @@
 #include "engine/OutputFile.h"
 
+#include "settings/DiskWrites.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -22,24 +24,6 @@ constexpr int kTemporaryNameAttempts = 100;
 Failure systemFailure(int error)
 {
     return std::generic_category().message(error);
-}
-
-// Writes everything, through short writes and interrupted calls; errno tells
-// why when it fails.
-bool writeAll(int descriptor, std::span<const std::uint8_t> bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(descriptor, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            if (written == 0)
-                errno = EIO;
-            return false;
-        }
-        bytes = bytes.subspan(static_cast<std::size_t>(written));
-    }
-    return true;
 }
 
 Failure closeAfter(int descriptor, bool written)
@@ -100,17 +84,7 @@ int createTemporaryBeside(const fs::path& target, fs::path& temporary)
 bool fillTemporary(int descriptor, std::span<const std::uint8_t> bytes, const struct stat* old)
 {
     return writeAll(descriptor, bytes) && (old == nullptr || ::fchmod(descriptor, old->st_mode & 07777) == 0)
-        && ::fsync(descriptor) == 0;
-}
-
-void syncFolderOf(const fs::path& file)
-{
-    const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
-    const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor >= 0) {
-        ::fsync(descriptor);
-        ::close(descriptor);
-    }
+        && flushToDisk(descriptor);
 }
 
 Failure replaceWhole(const std::string& path, std::span<const std::uint8_t> bytes)
@@ -131,7 +105,7 @@ Failure replaceWhole(const std::string& path, std::span<const std::uint8_t> byte
     if (failure)
         ::unlink(temporary.c_str());
     else
-        syncFolderOf(*target);
+        syncFolderOf(target->string());
     return failure;
 }
 

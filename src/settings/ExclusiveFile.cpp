@@ -1,5 +1,7 @@
 #include "settings/ExclusiveFile.h"
 
+#include "settings/DiskWrites.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -39,10 +41,8 @@ bool isRegularFile(int descriptor)
 
 bool seekToStart(int descriptor) { return _lseeki64(descriptor, 0, SEEK_SET) == 0; }
 long long readSome(int descriptor, char* buffer, unsigned count) { return _read(descriptor, buffer, count); }
-long long writeSome(int descriptor, const char* bytes, unsigned count) { return _write(descriptor, bytes, count); }
 bool truncateToEmpty(int descriptor) { return _chsize_s(descriptor, 0) == 0; }
 void closeDescriptor(int descriptor) { _close(descriptor); }
-bool flushToDisk(int descriptor) { return _commit(descriptor) == 0; }
 
 } // namespace
 
@@ -77,9 +77,7 @@ bool isRegularFile(int descriptor)
 
 bool seekToStart(int descriptor) { return ::lseek(descriptor, 0, SEEK_SET) == 0; }
 long long readSome(int descriptor, char* buffer, unsigned count) { return ::read(descriptor, buffer, count); }
-long long writeSome(int descriptor, const char* bytes, unsigned count) { return ::write(descriptor, bytes, count); }
 void closeDescriptor(int descriptor) { ::close(descriptor); }
-bool flushToDisk(int descriptor) { return ::fsync(descriptor) == 0; }
 
 } // namespace
 
@@ -122,17 +120,9 @@ bool readToEnd(int descriptor, std::size_t maxBytes, std::string& content)
     return false;
 }
 
-bool writeAll(int descriptor, std::string_view bytes)
+bool writeText(int descriptor, std::string_view text)
 {
-    while (!bytes.empty()) {
-        const long long written = writeSome(descriptor, bytes.data(), chunkAt(bytes.size()));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
+    return writeAll(descriptor, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
 }
 
 // Read and write, created when missing, never truncated, and held so that no
@@ -166,7 +156,7 @@ bool readFromStart(int descriptor, std::size_t maxBytes, std::string& content)
 // The descriptor that holds the file afterwards, or -1.
 int replaceHeldContent(const std::string&, int descriptor, std::string_view bytes)
 {
-    const bool written = seekToStart(descriptor) && truncateToEmpty(descriptor) && writeAll(descriptor, bytes);
+    const bool written = seekToStart(descriptor) && truncateToEmpty(descriptor) && writeText(descriptor, bytes);
     return written ? descriptor : -1;
 }
 
@@ -197,20 +187,8 @@ bool fillNewVersion(int newDescriptor, int oldDescriptor, std::string_view bytes
 {
     struct stat old {};
     return holdExclusively(newDescriptor) && ::fstat(oldDescriptor, &old) == 0
-        && ::fchmod(newDescriptor, old.st_mode & 07777) == 0 && writeAll(newDescriptor, bytes)
+        && ::fchmod(newDescriptor, old.st_mode & 07777) == 0 && writeText(newDescriptor, bytes)
         && flushToDisk(newDescriptor);
-}
-
-// Makes the rename itself survive a power cut.
-void syncFolderOf(const std::string& file)
-{
-    const std::string::size_type slash = file.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : file.substr(0, slash);
-    const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor >= 0) {
-        flushToDisk(descriptor);
-        closeDescriptor(descriptor);
-    }
 }
 
 // The descriptor that holds the file afterwards (the new version's, the old
