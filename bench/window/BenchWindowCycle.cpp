@@ -119,9 +119,10 @@ int main(int argc, char** argv)
     int refreshesServed = 0;
     int mostWaiting = 0;
     const auto noteWaiting = [&] { mostWaiting = std::max(mostWaiting, refreshesPosted - refreshesServed); };
-    QObject::connect(&window, &ui::MainDialog::workerStatePosted, &window, [&] { ++refreshesPosted; },
+    auto& display = *window.findChild<ui::DisplayThrottle*>();
+    QObject::connect(&display, &ui::DisplayThrottle::posted, &window, [&] { ++refreshesPosted; },
                      Qt::DirectConnection);
-    QObject::connect(&window, &ui::MainDialog::workerStatePosted, &window, [&] {
+    QObject::connect(&display, &ui::DisplayThrottle::posted, &window, [&] {
         noteWaiting();
         ++refreshesServed;
     });

@@ -192,16 +192,6 @@ void MainDialog::connectHandlers()
     for (const ProcedureStep step : kProcedureSteps)
         connect(&stepToggle(step), &StepToggle::clicked, this, &MainDialog::onStepToggle);
     connect(comButtons_, &QButtonGroup::idClicked, this, &MainDialog::onComSelect);
-    connect(this, &MainDialog::workerStatePosted, this, [this] {
-        if (!displayPause_.isActive())
-            showWorkerState();
-    }, Qt::QueuedConnection);
-    displayPause_.setSingleShot(true);
-    displayPause_.setInterval(kDisplayPauseMs);
-    connect(&displayPause_, &QTimer::timeout, this, [this] {
-        if (workerStatePending_)
-            showWorkerState();
-    });
 
     connect(&controlNamed<QPushButton>(*clientArea_, "openButton"), &QPushButton::clicked, &filePanel_,
             &FilePanel::onOpenFile);
@@ -403,10 +393,7 @@ void MainDialog::runEnded(bool passed)
 
 void MainDialog::postRefresh()
 {
-    // Not again while an earlier post waits to be shown: showing it shows the
-    // latest values anyway.
-    if (!workerStatePending_.exchange(true))
-        emit workerStatePosted();
+    display_.post();
 }
 
 void MainDialog::setProgressRange(int lower, int upper)
@@ -428,11 +415,8 @@ void MainDialog::setProgressPosition(int position)
 
 void MainDialog::showWorkerState()
 {
-    // Cleared first: what the worker sets from now on posts again.
-    workerStatePending_ = false;
     controls_.progress->setValue(progressPosition_);
     showValues();
-    displayPause_.start();
 }
 
 std::optional<std::string> MainDialog::chooseReadBackFile()
@@ -494,7 +478,7 @@ void MainDialog::finishRun(bool passed)
     runUnderWay_ = false;
     // The run's outcome is in the texts by now; the operator sees it with
     // the controls, not a pause later.
-    showWorkerState();
+    display_.showNow();
     closeIfAskedDuringRun(passed);
 }
 

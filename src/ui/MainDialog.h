@@ -9,12 +9,12 @@
 #include "records/RecordKeeping.h"
 #include "settings/ProcedureSettings.h"
 #include "settings/SettingsFile.h"
+#include "ui/DisplayThrottle.h"
 #include "ui/FilePanel.h"
 #include "ui/MainMenu.h"
 #include "ui/WindowThreadGate.h"
 
 #include <QDialog>
-#include <QTimer>
 
 #include <array>
 #include <atomic>
@@ -62,10 +62,6 @@ public:
 
     void done(int result) override;
 
-signals:
-    // From the worker: new texts or a new progress position wait to be shown.
-    void workerStatePosted();
-
 #ifdef _WIN32
 protected:
     // The About item of the system menu.
@@ -84,8 +80,7 @@ private:
     bool imageMayBeSent(std::uint16_t stepSet);
     void onStepToggle();
     void onComSelect(int comIndex);
-    // The worker's latest texts and progress position onto the screen, then
-    // a pause before the next time.
+    // The worker's latest texts and progress position onto the screen.
     void showWorkerState();
     void resetStepLines();
 
@@ -135,13 +130,7 @@ private:
     LampState portLampState_ = LampState::Red;
     std::string portOpenFailure_;
     int portNumber_ = 1;
-    // A read posts new texts and a new position 130 times a second. Nobody
-    // reads that fast, and serving each would cost the window more processor
-    // time than the whole transfer: what comes during a pause after a showing
-    // waits for its end, and all of it is shown at once.
-    static constexpr int kDisplayPauseMs = 40;
-    QTimer displayPause_;
-    std::atomic<bool> workerStatePending_{false};
+    DisplayThrottle display_{[this] { showWorkerState(); }, this};
     std::atomic<int> progressPosition_{0};
     bool runUnderWay_ = false;
     std::optional<int> closeAfterRun_;
