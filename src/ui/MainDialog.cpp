@@ -27,31 +27,12 @@ namespace orvex::ui {
 
 namespace {
 
-constexpr char kReadyLine[] = "Gotowy...";
-constexpr char kUntickedLine[] = "----------";
 constexpr char kReloadedLine[] = "Plik załadowany";
 constexpr char kReloadFailedLine[] = "Blad przeladowania pliku!!!";
 // Added to the caption while a close waits for the run's end.
 constexpr char kClosingAfterRun[] = "— okno zamknie się po zakończeniu procedury";
 // Said with the reason, after the run whose record was lost.
 const QString kRecordLostMessage = QString::fromUtf8("Nie zapisano przebiegu w bazie: ");
-
-struct StepControls {
-    const char* toggle;
-    const char* line;
-    std::uint16_t bit; // none for Reload, which the window does itself
-};
-
-// Indexed by ProcedureStep.
-constexpr std::array<StepControls, kProcedureStepCount> kStepControls{{
-    {"stepToggleReload", "stepLineReload", 0},
-    {"stepToggleDetect", "stepLineDetect", StepBit::Detect},
-    {"stepToggleErase", "stepLineErase", StepBit::Erase},
-    {"stepToggleTestFF", "stepLineTestFF", StepBit::TestFF},
-    {"stepToggleProgram", "stepLineProgram", StepBit::Program},
-    {"stepToggleVerify", "stepLineVerify", StepBit::Verify},
-    {"stepToggleRead", "stepLineRead", StepBit::Read},
-}};
 
 // Indexed by the COM index.
 constexpr std::array kComButtons{"comButton1", "comButton2", "comButton3", "comButton4"};
@@ -63,15 +44,6 @@ constexpr std::array kRunLockedControls{
     "stepToggleTestFF", "stepToggleProgram", "stepToggleVerify", "stepToggleRead",   "executeButton",
     "comButton1",       "comButton2",        "comButton3",       "comButton4",       "recentCombo",
 };
-
-constexpr std::array kProcedureSteps{ProcedureStep::Reload, ProcedureStep::Detect,  ProcedureStep::Erase,
-                                     ProcedureStep::TestFF, ProcedureStep::Program, ProcedureStep::Verify,
-                                     ProcedureStep::Read};
-
-const StepControls& controlsOf(ProcedureStep step)
-{
-    return kStepControls[static_cast<std::size_t>(step)];
-}
 
 QWidget* buildClientArea(QWidget& dialog)
 {
@@ -89,41 +61,6 @@ FilePanel::Controls filePanelControls(const QWidget& area)
             controlNamed<QLabel>(area, "fileTimeText"), controlNamed<QLabel>(area, "fileSizeText")};
 }
 
-// 0 released, 1 pressed in, 2 the third state.
-Qt::CheckState checkStateOf(int toggle)
-{
-    switch (toggle) {
-    case 1:
-        return Qt::Checked;
-    case 2:
-        return Qt::PartiallyChecked;
-    default:
-        return Qt::Unchecked;
-    }
-}
-
-int toggleOf(Qt::CheckState state)
-{
-    switch (state) {
-    case Qt::Checked:
-        return 1;
-    case Qt::PartiallyChecked:
-        return 2;
-    case Qt::Unchecked:
-        break;
-    }
-    return 0;
-}
-
-// A toggle of the file that none of the three states stands for is released.
-ProcedureSettings withShowableToggles(ProcedureSettings settings)
-{
-    for (int& toggle : settings.toggles)
-        if (toggle < 0 || toggle > 2)
-            toggle = 0;
-    return settings;
-}
-
 void showLamp(QLabel& lamp, LampState state)
 {
     lamp.setPixmap(lampPixmap(state, std::min(lamp.width(), lamp.height())));
@@ -133,6 +70,7 @@ void showLamp(QLabel& lamp, LampState state)
 
 MainDialog::MainDialog(OperatorDialogs& dialogs, QWidget* parent)
     : QDialog(parent), dialogs_(dialogs), clientArea_(buildClientArea(*this)), controls_(findControls(*clientArea_)),
+      steps_(*clientArea_),
       menu_(buildMainMenu(*this)),
       comButtons_(new QButtonGroup(this)),
       filePanel_(filePanelControls(*clientArea_), *this, dialogs)
@@ -150,11 +88,6 @@ MainDialog::~MainDialog()
 MainDialog::Controls MainDialog::findControls(const QWidget& clientArea)
 {
     Controls controls;
-    for (const ProcedureStep step : kProcedureSteps) {
-        const auto index = static_cast<std::size_t>(step);
-        controls.stepToggles[index] = &controlNamed<StepToggle>(clientArea, controlsOf(step).toggle);
-        controls.stepLines[index] = &controlNamed<QLabel>(clientArea, controlsOf(step).line);
-    }
     controls.mainStatus = &controlNamed<QLabel>(clientArea, "mainStatusText");
     controls.progress = &controlNamed<QProgressBar>(clientArea, "progressBar");
     controls.runLamp = &controlNamed<QLabel>(clientArea, "runLamp");
@@ -189,8 +122,8 @@ void MainDialog::connectHandlers()
     auto& execute = controlNamed<QPushButton>(*clientArea_, "executeButton");
     connect(&execute, &QPushButton::clicked, this, &MainDialog::onExecute);
     connect(&controlNamed<QPushButton>(*clientArea_, "closeButton"), &QPushButton::clicked, this, &QDialog::accept);
-    for (const ProcedureStep step : kProcedureSteps)
-        connect(&stepToggle(step), &StepToggle::clicked, this, &MainDialog::onStepToggle);
+    for (const ProcedureStep step : StepPanel::kSteps)
+        connect(&steps_.toggle(step), &StepToggle::clicked, this, &MainDialog::onStepToggle);
     connect(comButtons_, &QButtonGroup::idClicked, this, &MainDialog::onComSelect);
 
     connect(&controlNamed<QPushButton>(*clientArea_, "openButton"), &QPushButton::clicked, &filePanel_,
@@ -290,10 +223,7 @@ void MainDialog::onExecute()
 {
     readControls();
     resetStepLines();
-    std::uint16_t stepSet = 0;
-    for (const ProcedureStep step : kProcedureSteps)
-        if (settings_.toggle(step) != 0)
-            stepSet = static_cast<std::uint16_t>(stepSet | controlsOf(step).bit);
+    const std::uint16_t stepSet = StepPanel::stepSetOf(settings_);
 
     bool fileReady = true;
     if (settings_.toggle(ProcedureStep::Reload) != 0) {
@@ -346,20 +276,17 @@ void MainDialog::onComSelect(int)
 
 void MainDialog::resetStepLines()
 {
-    for (const ProcedureStep step : kProcedureSteps)
-        texts().setStepLine(step, settings_.toggle(step) != 0 ? kReadyLine : kUntickedLine);
+    StepPanel::resetLines(texts(), settings_);
     showValues();
 }
 
 void MainDialog::showValues()
 {
-    for (const ProcedureStep step : kProcedureSteps)
-        stepToggle(step).setCheckState(checkStateOf(settings_.toggle(step)));
+    steps_.showToggles(settings_);
 
     const WindowTextValues shown = texts().snapshot();
     controls_.mainStatus->setText(QString::fromStdString(shown.mainStatus));
-    for (const ProcedureStep step : kProcedureSteps)
-        controls_.stepLines[static_cast<std::size_t>(step)]->setText(QString::fromStdString(shown.stepLine(step)));
+    steps_.showLines(shown);
     filePanel_.showTexts();
 
     // A COM index outside the four buttons selects none of them.
@@ -371,8 +298,7 @@ void MainDialog::showValues()
 
 void MainDialog::readControls()
 {
-    for (const ProcedureStep step : kProcedureSteps)
-        settings_.toggle(step) = toggleOf(stepToggle(step).checkState());
+    steps_.readToggles(settings_);
     settings_.comIndex = comButtons_->checkedId();
 }
 
@@ -494,11 +420,6 @@ void MainDialog::closeIfAskedDuringRun(bool passed)
     }
     closeAfterRun_.reset();
     setWindowTitle(QString::fromLatin1(kMainDialogCaption));
-}
-
-StepToggle& MainDialog::stepToggle(ProcedureStep step) const
-{
-    return *controls_.stepToggles[static_cast<std::size_t>(step)];
 }
 
 #ifdef _WIN32

@@ -12,6 +12,7 @@
 #include "ui/DisplayThrottle.h"
 #include "ui/FilePanel.h"
 #include "ui/MainMenu.h"
+#include "ui/StepPanel.h"
 #include "ui/WindowThreadGate.h"
 
 #include <QDialog>
@@ -29,7 +30,6 @@ class QPushButton;
 namespace orvex::ui {
 
 class OperatorDialogs;
-class StepToggle;
 
 // The whole user interface: the file panel, the seven step toggles with
 // their status lines, the execute button, the status area with the progress
@@ -92,8 +92,6 @@ private:
     // The controls the window works with at every refresh and block, found
     // once in the template.
     struct Controls {
-        std::array<StepToggle*, kProcedureStepCount> stepToggles{};
-        std::array<QLabel*, kProcedureStepCount> stepLines{};
         QLabel* mainStatus = nullptr;
         QProgressBar* progress = nullptr;
         QLabel* runLamp = nullptr;
@@ -108,12 +106,12 @@ private:
     void applyEnabled(bool enabled);
     void finishRun(bool passed);
     void closeIfAskedDuringRun(bool passed);
-    StepToggle& stepToggle(ProcedureStep step) const;
 
     OperatorDialogs& dialogs_;
     WindowThreadGate gate_;
     QWidget* clientArea_;
     Controls controls_;
+    StepPanel steps_;
     MainMenu menu_;
     QButtonGroup* comButtons_;
     ProgrammerEngine engine_{*this, *this};
