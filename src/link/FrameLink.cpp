@@ -4,7 +4,6 @@
 #include "link/Deadline.h"
 
 #include <array>
-#include <optional>
 #include <vector>
 
 namespace orvex {
@@ -88,8 +87,8 @@ public:
             return;
         taken_.push_back(byte);
         if (!inFrame)
-            frameStart_.reset();
-        else if (!frameStart_)
+            frameStart_ = kNoFrame;
+        else if (frameStart_ == kNoFrame)
             frameStart_ = taken_.size() - 1;
     }
 
@@ -99,7 +98,7 @@ public:
             return;
         const std::span<const std::uint8_t> taken(taken_);
         // A frame cut off by the deadline was not taken as a reply either.
-        const std::size_t replyStart = frameComplete_ && frameStart_ ? *frameStart_ : taken.size();
+        const std::size_t replyStart = frameComplete_ && frameStart_ != kNoFrame ? frameStart_ : taken.size();
         if (replyStart > 0)
             trace_->skipped(taken.first(replyStart));
         if (replyStart < taken.size())
@@ -109,9 +108,11 @@ public:
     void frameComplete() { frameComplete_ = true; }
 
 private:
+    static constexpr std::size_t kNoFrame = static_cast<std::size_t>(-1);
+
     FrameTrace* trace_;
     std::vector<std::uint8_t> taken_;
-    std::optional<std::size_t> frameStart_;
+    std::size_t frameStart_ = kNoFrame; // where the frame under way began among taken_
     bool frameComplete_ = false;
 };
 
