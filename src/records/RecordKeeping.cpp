@@ -20,15 +20,21 @@ RecordsTarget localFileFor(const RecordsTarget& target)
 } // namespace
 
 RecordKeeping::RecordKeeping(RecordsTarget target, std::string program, std::string programVersion)
-    : target_(std::move(target)), localFile_(localFileFor(target_))
+    : target_(std::move(target)), localFile_(localFileFor(target_)), program_(std::move(program)),
+      programVersion_(std::move(programVersion))
 {
     if (target_.kind == RecordsTarget::Kind::Off)
         return;
     keeper_ = std::make_unique<RecordsConnection>(localFile_);
-    recorder_ = std::make_unique<RunRecorder>(localFile_, std::move(program), std::move(programVersion));
+    recorder_ = newRecorder();
 }
 
 RecordKeeping::~RecordKeeping() = default;
+
+std::unique_ptr<RunRecorder> RecordKeeping::newRecorder() const
+{
+    return std::make_unique<RunRecorder>(localFile_, program_, programVersion_);
+}
 
 void RecordKeeping::setOutcomeListener(RunRecorder::OutcomeListener listener)
 {

@@ -29,6 +29,9 @@ public:
     const RecordsTarget& target() const { return target_; }
     // Only when enabled.
     RunRecorder& recorder() { return *recorder_; }
+    // Only when enabled: a recorder of its own for each further unit run at
+    // the same time, writing to the same local file.
+    std::unique_ptr<RunRecorder> newRecorder() const;
 
     // Before the engine starts: told on the worker's thread after each run.
     void setOutcomeListener(RunRecorder::OutcomeListener listener);
@@ -49,6 +52,8 @@ private:
 
     RecordsTarget target_;
     RecordsTarget localFile_;
+    std::string program_;
+    std::string programVersion_;
     // Open from construction to destruction on the front end's thread: an
     // SQLite file whose last connection closes folds its log back into the
     // file and syncs it several times over, which would cost each of the
