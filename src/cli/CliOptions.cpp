@@ -160,8 +160,13 @@ private:
             return refuse("only one FIRMWARE file may be given");
 
         CliOptions options;
-        options.port = toBytes(parser_.value(port_));
         options.portGiven = parser_.isSet(port_);
+        if (options.portGiven) {
+            options.ports.clear();
+            for (const QString& port : parser_.values(port_))
+                options.ports.push_back(toBytes(port));
+            options.port = options.ports.front();
+        }
         if (parser_.isSet(records_))
             options.records = toBytes(parser_.value(records_));
         options.lenient = parser_.isSet(lenient_);
@@ -213,7 +218,10 @@ private:
     QCommandLineOption version_{QStringList{"version"}, "Print the version and exit."};
     // The blank test's earlier name, kept so that existing scripts still run.
     QCommandLineOption blankCheck_{QStringList{"blank-check"}, "Same as --blank-test."};
-    QCommandLineOption port_{QStringList{"p", "port"}, "COM1 to COM4 (see config.cfg), or a serial device path.",
+    QCommandLineOption port_{QStringList{"p", "port"},
+                             "COM1 to COM4 (see config.cfg), usb:SERIAL (the USB adapter with that serial number), "
+                             "or a serial device path. Given several times, the procedure runs on every unit at once; "
+                             "-r and --trace then need {port} in their names.",
                              "PORT", "COM1"};
     QCommandLineOption read_{QStringList{"r", "read"},
                              "Read the whole flash and save it to OUT ('-': standard output; the status lines then "

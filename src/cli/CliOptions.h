@@ -23,7 +23,9 @@ enum ExitStatus : int {
 inline constexpr const char* kStandardOutputName = "-";
 
 struct CliOptions {
-    std::string port = "COM1"; // "COM1".."COM4" or a device path
+    std::string port = "COM1"; // "COM1".."COM4", usb:SERIAL or a device path; the first of ports
+    // Every port the procedure runs on at once, one unit each, in the order given.
+    std::vector<std::string> ports{"COM1"};
     std::uint16_t stepSet = 0;
     // Paths are byte strings as given: they need not be valid UTF-8.
     std::optional<std::string> readBackFile;

@@ -1,16 +1,12 @@
 #include "cli/CliRun.h"
 
 #include "cli/CliRecords.h"
-#include "cli/ConsolePresenter.h"
 #include "cli/JsonEventWriter.h"
 #include "cli/Preflight.h"
 #include "cli/SerialPorts.h"
-#include "cli/WorkerWaiter.h"
+#include "cli/UnitChannel.h"
 #include "engine/ImageSnapshot.h"
-#include "engine/ProgrammerEngine.h"
 #include "image/FirmwareImage.h"
-#include "link/AdapterSerial.h"
-#include "link/TraceFile.h"
 #include "records/JobFile.h"
 #include "records/RecordKeeping.h"
 #include "notify/ProcedureStep.h"
@@ -19,12 +15,9 @@
 #include "settings/SettingsPaths.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <memory>
-
-#include <QUuid>
+#include <vector>
 
 namespace orvex::cli {
 
@@ -55,16 +48,6 @@ std::optional<Refusal> loadFirmware(FirmwareImage& image, const CliOptions& opti
     return checkFirmware(image, options);
 }
 
-std::optional<Refusal> checkBeforeTheRun(FirmwareImage& image, const CliOptions& options)
-{
-    if (auto refusal = loadFirmware(image, options))
-        return refusal;
-    // A job's read-back path is known, and checked, once its number is.
-    if (options.readBackFile && !options.job)
-        return checkReadBackTarget(*options.readBackFile);
-    return std::nullopt;
-}
-
 Refusal refuseJob(const std::string& reason)
 {
     return {kExitUsage, reason + "; nothing was sent"};
@@ -77,10 +60,13 @@ std::optional<Refusal> applyJob(const Job& job, CliOptions& options)
     options.firmwareFile = job.firmwarePath;
     options.lenient = job.lenient;
     options.readBackFile = job.readBackPattern;
-    if (!job.ports.empty() && !options.portGiven)
+    if (!job.ports.empty() && !options.portGiven) {
+        options.ports = job.ports;
         options.port = job.ports.front();
-    if (!job.ports.empty() && std::find(job.ports.begin(), job.ports.end(), options.port) == job.ports.end())
-        return refuseJob("job " + job.name + " does not run on port " + options.port);
+    }
+    for (const std::string& port : options.ports)
+        if (!job.ports.empty() && std::find(job.ports.begin(), job.ports.end(), port) == job.ports.end())
+            return refuseJob("job " + job.name + " does not run on port " + port);
     return std::nullopt;
 }
 
@@ -102,50 +88,69 @@ std::optional<Refusal> checkJobImage(const Job& job, const FirmwareImage& image,
     return std::nullopt;
 }
 
-std::string shortDigest(const std::string& sha256)
+// Several units write files of their own, told apart by {port} in their names.
+std::optional<Refusal> checkSeveralPorts(const CliOptions& options)
 {
-    return sha256.substr(0, 12);
+    if (options.ports.size() < 2)
+        return std::nullopt;
+    for (const auto& pattern : {options.readBackFile, options.traceFile})
+        if (pattern && pattern->find("{port}") == std::string::npos)
+            return Refusal{kExitUsage, "with several ports, " + *pattern
+                                           + " needs {port} in its name, so that each unit has a file of its own"};
+    for (auto port = options.ports.begin(); port != options.ports.end(); ++port)
+        for (auto other = options.ports.begin(); other != port; ++other) {
+            if (*other == *port)
+                return Refusal{kExitUsage, "port " + *port + " is given twice"};
+            if ((options.readBackFile || options.traceFile) && portFileName(*other) == portFileName(*port))
+                return Refusal{kExitUsage, "ports " + *other + " and " + *port + " would both fill {port} with "
+                                               + portFileName(*port)};
+        }
+    return std::nullopt;
 }
 
-std::unique_ptr<TraceFile> openTrace(const CliOptions& options, std::optional<Refusal>& refusal)
+using Channels = std::vector<std::unique_ptr<UnitChannel>>;
+
+Channels makeChannels(const RunPlan& plan, const RecordKeeping& records)
 {
-    if (!options.traceFile)
-        return nullptr;
-    auto trace = TraceFile::create(*options.traceFile);
-    if (!trace)
-        refusal = Refusal{kExitUsage, "cannot write the trace to " + *options.traceFile + ": " + std::strerror(errno)
-                                          + "; nothing was sent"};
-    return trace;
+    Channels channels;
+    for (const std::string& port : plan.options.ports)
+        channels.push_back(
+            std::make_unique<UnitChannel>(plan, port, records.enabled() ? records.newRecorder() : nullptr));
+    return channels;
 }
 
-int exitStatusOf(const RunFinished& finished)
+// Every unit is opened and started as soon as it can be, so that none waits
+// for another; the statuses come in the order of the ports.
+std::vector<int> runUnits(Channels& channels, RecordKeeping& records)
 {
-    if (!finished.ok())
-        return kExitProcedureFailed;
-    // A read whose data did not reach its file has lost what it was for.
-    return finished.readBackLost() ? kExitReadBackNotWritten : kExitSuccess;
-}
-
-// A run that passed but left no record has not done its whole job on a
-// production line. The spool goes to the server while this program is here.
-int exitStatusWithRecord(int status, RecordKeeping& records)
-{
-    if (!records.enabled())
-        return status;
-    const std::optional<RecordOutcome> outcome = records.recorder().lastOutcome();
-    if (outcome && outcome->failure) {
-        std::fprintf(stderr, "orvex-cli: the record of this run could not be written: %s\n", outcome->failure->c_str());
-        return status == kExitSuccess ? kExitRecords : status;
+    for (auto& channel : channels)
+        channel->startWorker();
+    std::vector<std::optional<int>> refused(channels.size());
+    for (std::size_t unit = 0; unit < channels.size(); ++unit) {
+        if (const auto refusal = channels[unit]->open(records))
+            refused[unit] = channels[unit]->refuse(*refusal);
+        else
+            channels[unit]->startRun();
     }
-    records.forwardSpool();
-    return status;
+    std::vector<int> statuses;
+    for (std::size_t unit = 0; unit < channels.size(); ++unit)
+        statuses.push_back(refused[unit] ? *refused[unit] : channels[unit]->finish());
+    return statuses;
+}
+
+void printSummary(const std::vector<int>& statuses)
+{
+    const auto passed = std::count(statuses.begin(), statuses.end(), kExitSuccess);
+    std::printf("%td of %zu units OK\n", passed, statuses.size());
+    std::fflush(stdout);
 }
 
 int refuse(const CliOptions& options, const Refusal& refusal)
 {
     std::fprintf(stderr, "orvex-cli: %s\n", refusal.message.c_str());
     if (options.json)
-        JsonEventWriter::writeRefusal(stdout, options.port, refusal.message, refusal.exitStatus);
+        for (const std::string& port : options.ports)
+            JsonEventWriter::writeRefusal(stdout, port, refusal.message, refusal.exitStatus);
     return refusal.exitStatus;
 }
 
@@ -169,76 +174,27 @@ int runCli(const CliOptions& given)
             return refuse(options, *refusal);
     }
     FirmwareImage image;
-    std::optional<Refusal> refusal = checkBeforeTheRun(image, options);
+    std::optional<Refusal> refusal = loadFirmware(image, options);
     if (!refusal && job)
         refusal = checkJobImage(*job, image, records);
-    const std::unique_ptr<TraceFile> trace = refusal ? nullptr : openTrace(options, refusal);
+    if (!refusal)
+        refusal = checkSeveralPorts(options);
     if (refusal)
         return refuse(options, *refusal);
 
-    // With the read-back on standard output, the status lines step aside.
-    const bool readBackToStdout = options.readBackFile == kStandardOutputName;
-    std::FILE* const linesOut = readBackToStdout ? stderr : stdout;
-    ConsolePresenter console(linesOut, stderr, options.readBackFile);
-    console.setShowingLines(!options.json);
-    const std::string devicePath = resolvePortDevice(options.port, configuredPortDevices());
-    JsonEventWriter json(stdout, {options.port, devicePath, exitStatusOf});
-    WorkerWaiter waiter;
-
-    ProgrammerEngine engine(console, waiter);
-    engine.addObserver(console);
-    if (options.json)
-        engine.addObserver(json);
-    // Before the waiter: the record is written when the run's end is seen.
+    const PortDeviceMap configuredPorts = configuredPortDevices();
+    const RunPlan plan{options, job, snapshotOf(image), configuredPorts, options.ports.size() > 1};
+    Channels channels = makeChannels(plan, records);
+    for (auto& channel : channels)
+        if (const auto unitRefusal = channel->prepare())
+            return refuse(options, *unitRefusal);
+    const std::vector<int> statuses = runUnits(channels, records);
+    channels.clear();
     if (records.enabled())
-        engine.addObserver(records.recorder());
-    engine.addObserver(waiter);
-    engine.setTrace(trace.get());
-    engine.setPortDevice(devicePath);
-    engine.start();
-    if (const WorkerWaiter::PortState port = waiter.waitForPort(); !port.open) {
-        engine.stop();
-        return refuse(options, {kExitPortNotOpened, "cannot open serial port " + options.port + " (" + devicePath
-                                                        + "): " + port.openFailure});
-    }
-
-    RunContext context;
-    context.runId = QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString();
-    context.port = options.port;
-    context.device = devicePath;
-    context.adapterSerial = adapterSerialNumber(devicePath);
-    std::shared_ptr<const RunImage> runImage = snapshotOf(image);
-    if (job) {
-        context.job = job->name;
-        if (job->serial) {
-            auto taken = records.takeSerial(job->name, *job->serial);
-            if (const auto* reason = std::get_if<std::string>(&taken)) {
-                engine.stop();
-                return refuse(options, {kExitRecords, "job " + job->name + ": " + *reason + "; nothing was sent"});
-            }
-            context.serial = std::get<std::int64_t>(taken);
-            context.reuseSerialOnFailure = job->serial->reuseOnFailure;
-            runImage = numberedImage(*runImage, *job->serial, *context.serial);
-        }
-        if (options.readBackFile) {
-            options.readBackFile = expandReadBackPattern(*options.readBackFile, job->name, context.serial, context.runId);
-            if (const auto readBackRefusal = checkReadBackTarget(*options.readBackFile)) {
-                engine.stop();
-                return refuse(options, *readBackRefusal);
-            }
-            console.setReadBackFile(options.readBackFile);
-        }
-        std::fprintf(options.json || readBackToStdout ? stderr : stdout, "Job %s, firmware %s%s\n", job->name.c_str(),
-                     shortDigest(job->sha256).c_str(),
-                     context.serial ? (", serial " + std::to_string(*context.serial)).c_str() : "");
-        std::fflush(nullptr);
-    }
-    if (records.enabled())
-        records.recorder().prepareRun(context);
-    engine.requestRun({options.stepSet, runImage});
-    const RunFinished finished = waiter.waitForRunEnd();
-    engine.stop();
-    return exitStatusWithRecord(exitStatusOf(finished), records);
+        records.forwardSpool();
+    if (plan.severalUnits && !options.json)
+        printSummary(statuses);
+    return *std::max_element(statuses.begin(), statuses.end());
 }
 
 int listPorts()

@@ -1,5 +1,6 @@
 #include "cli/ConsolePresenter.h"
 
+#include "cli/OutputLock.h"
 #include "engine/RunTexts.h"
 
 namespace orvex::cli {
@@ -14,6 +15,8 @@ void ConsolePresenter::onRunEvent(const RunEvent& event)
     if (!showingLines_)
         return;
     if (const auto* progress = std::get_if<StepProgress>(&event)) {
+        if (!linePrefix_.empty())
+            return;
         if (progress->done == 0)
             progress_.setRange(0, progress->total);
         progress_.setPosition(progress->done);
@@ -28,14 +31,16 @@ void ConsolePresenter::onRunEvent(const RunEvent& event)
 
 void ConsolePresenter::reportSaveFailure(const std::string& path, const std::string& reason)
 {
+    const std::lock_guard lock(outputLock());
     progress_.clear();
-    std::fprintf(err_, "orvex-cli: cannot write %s: %s\n", path.c_str(), reason.c_str());
+    std::fprintf(err_, "orvex-cli: %scannot write %s: %s\n", linePrefix_.c_str(), path.c_str(), reason.c_str());
 }
 
 void ConsolePresenter::printLine(const std::string& text)
 {
+    const std::lock_guard lock(outputLock());
     progress_.clear();
-    std::fprintf(out_, "%s\n", text.c_str());
+    std::fprintf(out_, "%s%s\n", linePrefix_.c_str(), text.c_str());
     std::fflush(out_);
 }
 

@@ -26,6 +26,9 @@ public:
     void setReadBackFile(std::optional<std::string> path) { readBackFile_ = std::move(path); }
     // Off for --json: the events are shown by their writer instead.
     void setShowingLines(bool showing) { showingLines_ = showing; }
+    // With several units each line starts with its port, and there is no
+    // progress bar: one line redrawn in place cannot show several transfers.
+    void setLinePrefix(std::string prefix) { linePrefix_ = std::move(prefix); }
 
 private:
     void printLine(const std::string& text);
@@ -35,6 +38,7 @@ private:
     std::optional<std::string> readBackFile_;
     ProgressBar progress_;
     bool showingLines_ = true;
+    std::string linePrefix_;
 };
 
 } // namespace orvex::cli

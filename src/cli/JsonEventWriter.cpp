@@ -1,5 +1,7 @@
 #include "cli/JsonEventWriter.h"
 
+#include "cli/OutputLock.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -20,6 +22,7 @@ QJsonValue nullOr(const std::optional<QJsonObject>& object)
 void writeLine(std::FILE* out, const QJsonObject& object)
 {
     const QByteArray line = QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
+    const std::lock_guard lock(outputLock());
     std::fwrite(line.constData(), 1, static_cast<std::size_t>(line.size()), out);
     std::fflush(out);
 }

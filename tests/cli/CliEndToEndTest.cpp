@@ -15,7 +15,10 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <deque>
 #include <filesystem>
+#include <map>
+#include <memory>
 #include <optional>
 
 #include <sys/resource.h>
@@ -476,4 +479,143 @@ TEST_F(Cli, JsonRefusalIsOneObjectAndNothingIsSent)
         EXPECT_TRUE(events[0].contains("port"));
     }
     EXPECT_TRUE(unit.requests().empty());
+}
+
+// Several units at once, each behind its own pty: whatever one of them does
+// must stay in its own lines, and the others finish as if it were not there.
+class CliUnits : public Cli {
+protected:
+    struct Unit {
+        std::unique_ptr<sim::SimulatedUnit> unit;
+        std::unique_ptr<sim::PtyUnitServer> server;
+        std::string path;
+    };
+
+    Unit& addUnit(const char* name, sim::UnitOptions options = {})
+    {
+        Unit& added = units.emplace_back();
+        added.unit = std::make_unique<sim::SimulatedUnit>(std::move(options));
+        added.server = std::make_unique<sim::PtyUnitServer>(*added.unit);
+        added.path = scratch.pathOf(name);
+        fs::create_symlink(added.server->devicePath(), added.path);
+        return added;
+    }
+
+    static std::size_t requestsOf(const sim::SimulatedUnit& unit, std::uint8_t command)
+    {
+        const auto requests = unit.requests();
+        return static_cast<std::size_t>(std::count_if(requests.begin(), requests.end(),
+                                                      [&](const sim::ReceivedRequest& r) { return r.command == command; }));
+    }
+
+    static std::vector<std::string> linesOf(const std::vector<std::string>& all, const std::string& port)
+    {
+        std::vector<std::string> own;
+        for (const std::string& line : all)
+            if (line.starts_with(port + ": "))
+                own.push_back(line.substr(port.size() + 2));
+        return own;
+    }
+
+    std::deque<Unit> units;
+};
+
+TEST_F(CliUnits, FaultsOfOneUnitStayInItsLinesAndTheOthersPass)
+{
+    constexpr std::uint8_t kProgramBlock = 0x05;
+    Bytes firmware(2048);
+    for (std::size_t i = 0; i < firmware.size(); ++i)
+        firmware[i] = static_cast<std::uint8_t>(i * 7 + 3);
+    scratch.write("firmware.bin", std::string(firmware.begin(), firmware.end()));
+    sim::UnitOptions slowBlocks;
+    slowBlocks.blockTime = std::chrono::milliseconds(30); // 32 blocks: pulled out in the middle of them
+    sim::UnitOptions silent;
+    silent.faults = {{kProgramBlock, 2, sim::FaultAction::Silent}};
+    sim::UnitOptions refusing;
+    refusing.faults = {{kProgramBlock, 3, sim::FaultAction::Refuse, 0x02}};
+    Unit& good = addUnit("good");
+    Unit& pulled = addUnit("pulled", slowBlocks);
+    Unit& quiet = addUnit("quiet", silent);
+    Unit& refuser = addUnit("refuser", refusing);
+    Unit& second = addUnit("second");
+
+    QProcess process;
+    QStringList arguments{"--records", "off", "-p", inDir("unplugged")};
+    for (const Unit& added : units)
+        arguments << "-p" << QString::fromStdString(added.path);
+    arguments << "-e" << "-w" << "-v" << "-r" << inDir("read-{port}.bin")
+              << inDir("firmware.bin");
+    process.start(ORVEX_CLI_PATH, arguments);
+    while (requestsOf(*pulled.unit, kProgramBlock) < 3 && !process.waitForFinished(5))
+        ;
+    pulled.server.reset();
+    ASSERT_TRUE(process.waitForFinished(60000));
+    const std::string out = process.readAllStandardOutput().toStdString();
+    EXPECT_EQ(process.exitCode(), 4) << "the largest of the units' statuses: " << out;
+
+    const auto all = lines(out);
+    ASSERT_FALSE(all.empty());
+    EXPECT_EQ(all.back(), "2 of 6 units OK");
+    for (const Unit* passed : {&good, &second}) {
+        const auto own = linesOf(all, passed->path);
+        ASSERT_EQ(own.size(), 5u) << out;
+        EXPECT_EQ(own[0], "Kasowanie FLASH... OK");
+        EXPECT_EQ(own[3], "Odczyt ... OK");
+        // The silent unit keeps its run waiting 5 s for a reply; no other waits with it.
+        ASSERT_TRUE(own[4].starts_with("PROGRAM OK. Czas: ")) << own[4];
+        EXPECT_LT(std::stod(own[4].substr(18)), 3.0) << own[4];
+        const Bytes flash = passed->unit->flash();
+        EXPECT_TRUE(std::equal(firmware.begin(), firmware.end(), flash.begin()));
+        const std::string readBack = "read-" + fs::path(passed->path).filename().string() + ".bin";
+        EXPECT_EQ(test::ScratchDir::readBytes(scratch.pathOf(readBack)), flash);
+    }
+    EXPECT_EQ(linesOf(all, pulled.path),
+              (std::vector<std::string>{"Kasowanie FLASH... OK", "Programowanie ERR komunikacji",
+                                        "Blad podczas programowania ukladu"}));
+    EXPECT_EQ(linesOf(all, quiet.path),
+              (std::vector<std::string>{"Kasowanie FLASH... OK", "Programowanie ERR komunikacji",
+                                        "Blad podczas programowania ukladu"}));
+    EXPECT_EQ(linesOf(all, refuser.path),
+              (std::vector<std::string>{"Kasowanie FLASH... OK", "Programowanie ERROR at 128",
+                                        "Blad podczas programowania ukladu"}));
+    const Bytes refused = refuser.unit->flash();
+    EXPECT_TRUE(std::equal(firmware.begin(), firmware.begin() + 128, refused.begin())) << "blocks before the refused one";
+    EXPECT_TRUE(std::all_of(refused.begin() + 128, refused.end(), [](std::uint8_t b) { return b == 0xFF; }));
+    const auto lineOf = [&](const Unit& channel, const std::string& text) {
+        return std::find(all.begin(), all.end(), channel.path + ": " + text) - all.begin();
+    };
+    EXPECT_LT(lineOf(second, "Odczyt ... OK"), lineOf(quiet, "Blad podczas programowania ukladu"))
+        << "the last unit named ends long before the silent one, named earlier: " << out;
+    const auto unplugged = linesOf(all, inDir("unplugged").toStdString());
+    ASSERT_EQ(unplugged.size(), 1u) << out;
+    EXPECT_NE(unplugged[0].find("cannot open serial port"), std::string::npos) << unplugged[0];
+    EXPECT_FALSE(fs::exists(scratch.pathOf("read-unplugged.bin")));
+    EXPECT_FALSE(fs::exists(scratch.pathOf("read-pulled.bin")));
+}
+
+TEST_F(CliUnits, SeveralPortsNeedTheirOwnFilesAndJsonLinesCarryTheirPort)
+{
+    Unit& first = addUnit("first");
+    Unit& other = addUnit("other");
+    const QString a = QString::fromStdString(first.path);
+    const QString b = QString::fromStdString(other.path);
+    EXPECT_EQ(runCli({"--records", "off", "-p", a, "-p", b, "-r", inDir("one.bin")}).exitCode, 2);
+    EXPECT_EQ(runCli({"--records", "off", "-p", a, "-p", a, "-d"}).exitCode, 2);
+    EXPECT_EQ(runCli({"--records", "off", "-p", a, "-p", b, "-d", "--trace", inDir("t.txt")}).exitCode, 2);
+    EXPECT_TRUE(first.unit->requests().empty());
+    const CliResult usb = runCli({"--records", "off", "-p", "usb:NO-SUCH-ADAPTER", "-d"});
+    EXPECT_EQ(usb.exitCode, 4);
+    EXPECT_NE(usb.err.find("no USB adapter with serial number NO-SUCH-ADAPTER"), std::string::npos) << usb.err;
+
+    const CliResult r = runCli({"--records", "off", "--json", "-p", a, "-p", b, "-r", inDir("r-{port}.bin")});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    std::map<std::string, int> finished;
+    for (const std::string& line : lines(r.out)) {
+        const QJsonObject event = QJsonDocument::fromJson(QByteArray::fromStdString(line)).object();
+        ASSERT_FALSE(event.isEmpty()) << "a whole object on each line: " << line;
+        if (event["event"] == "run_finished")
+            ++finished[event["port"].toString().toStdString()];
+    }
+    EXPECT_EQ(finished, (std::map<std::string, int>{{first.path, 1}, {other.path, 1}}));
+    EXPECT_EQ(test::ScratchDir::readBytes(scratch.pathOf("r-other.bin")), other.unit->flash());
 }

@@ -1,4 +1,5 @@
 #include "cli/CliOptions.h"
+#include "cli/SerialPorts.h"
 #include "notify/ProcedureStep.h"
 
 #include <gtest/gtest.h>
@@ -71,4 +72,28 @@ TEST(CommandLine, JsonIsAskedForEvenWhereTheRestCannotBeParsed)
     EXPECT_TRUE(asksForJson({"orvex-cli", "--bogus", "--json"}));
     EXPECT_FALSE(asksForJson({"orvex-cli", "-d", "json.hex"}));
     EXPECT_EQ(parse({"--list-ports", "-p", "COM3"}).action, ParsedCommandLine::Action::ListPorts);
+}
+
+TEST(CliOptions, EveryPortGivenIsKeptInItsOrder)
+{
+    const CliOptions several = runOptions({"-p", "COM2", "-p", "usb:A10K", "--port", "/dev/ttyUSB3", "-d"});
+    EXPECT_EQ(several.ports, (std::vector<std::string>{"COM2", "usb:A10K", "/dev/ttyUSB3"}));
+    EXPECT_EQ(several.port, "COM2");
+    EXPECT_EQ(runOptions({"-d"}).ports, std::vector<std::string>{"COM1"});
+}
+
+TEST(UsbSerialPort, NamesTheOneAdapterWithThatSerialNumberOrSaysWhyNot)
+{
+    const std::vector<SerialAdapter> adapters{
+        {"/dev/ttyUSB0", "A10K"}, {"/dev/ttyUSB1", "B20K"}, {"/dev/ttyUSB2", "CLONE"}, {"/dev/ttyUSB3", "CLONE"}};
+    const ResolvedPort found = findAdapter("B20K", adapters);
+    EXPECT_EQ(found.device, "/dev/ttyUSB1");
+    EXPECT_FALSE(found.failure);
+    const ResolvedPort missing = findAdapter("B20", adapters);
+    ASSERT_TRUE(missing.failure);
+    EXPECT_NE(missing.failure->find("no USB adapter with serial number B20"), std::string::npos);
+    const ResolvedPort twice = findAdapter("CLONE", adapters);
+    ASSERT_TRUE(twice.failure);
+    EXPECT_NE(twice.failure->find("/dev/ttyUSB2, /dev/ttyUSB3"), std::string::npos) << *twice.failure;
+    EXPECT_TRUE(twice.device.empty()) << "never one of several at random";
 }
