@@ -181,6 +181,42 @@ TEST_F(Records, JobNumbersEachUnitInItsFlashAndKeepsTheNumberInItsRecord)
     EXPECT_EQ(sqliteRows(station.records(), "SELECT MAX(serial) AS top FROM runs").front().at("top").toInt(), 43);
 }
 
+TEST_F(Records, JobOnEveryPortAtOnceGivesEachUnitItsOwnNumberAndRecord)
+{
+    sim::SimulatedUnit second;
+    sim::PtyUnitServer secondServer(second);
+    sim::SimulatedUnit third;
+    sim::PtyUnitServer thirdServer(third);
+    const std::vector<const sim::SimulatedUnit*> units{&unit, &second, &third};
+    const std::string ports = server.devicePath() + "," + secondServer.devicePath() + "," + thirdServer.devicePath();
+    const std::string job = writeJob("SERIAL_ADDRESS=0x200\nSERIAL_LENGTH=6\nSERIAL_FORMAT=dec\nSERIAL_FIRST=7\n"
+                                     "PORTS=" + ports + "\n",
+                                     {"-e", "-w", "-v", "-r", "unit-{port}-{serial}.bin"});
+    const CliResult r = station.run({"--job", QString::fromStdString(job)});
+    ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_EQ(linesOf(r.out).back(), "3 of 3 units OK");
+
+    std::set<std::string> numbers;
+    for (const sim::SimulatedUnit* each : units) {
+        const auto flash = each->flash();
+        numbers.insert(std::string(flash.begin() + 0x200, flash.begin() + 0x206));
+    }
+    EXPECT_EQ(numbers, (std::set<std::string>{"000007", "000008", "000009"}));
+    const auto rows = sqliteRows(station.records(), "SELECT port, serial, result FROM runs ORDER BY serial");
+    ASSERT_EQ(rows.size(), 3u);
+    std::set<std::string> recordedPorts;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].at("serial").toInt(), 7 + static_cast<int>(i));
+        EXPECT_EQ(text(rows[i], "result"), "ok");
+        recordedPorts.insert(text(rows[i], "port"));
+        const std::string port = text(rows[i], "port");
+        const std::string readBack = "unit-" + port.substr(port.rfind('/') + 1) + "-" + std::to_string(7 + i) + ".bin";
+        EXPECT_TRUE(std::filesystem::exists(station.scratch.pathOf(readBack))) << readBack;
+    }
+    EXPECT_EQ(recordedPorts, (std::set<std::string>{server.devicePath(), secondServer.devicePath(),
+                                                    thirdServer.devicePath()}));
+}
+
 TEST_F(Records, BadJobsAndRecordSettingsAreRefusedBeforeAnythingIsSent)
 {
     const std::string good = writeJob("SERIAL_ADDRESS=0x200\nSERIAL_LENGTH=2\nSERIAL_FORMAT=hex\nSERIAL_FIRST=254\nSERIAL_LAST=255\n");
