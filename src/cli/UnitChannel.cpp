@@ -24,7 +24,12 @@ int exitStatusOf(const RunFinished& finished)
     return finished.readBackLost() ? kExitReadBackNotWritten : kExitSuccess;
 }
 
-std::optional<std::string> readBackFileOf(const CliOptions& options, const std::string& port);
+std::optional<std::string> readBackFileOf(const CliOptions& options, const std::string& port)
+{
+    if (!options.readBackFile)
+        return std::nullopt;
+    return withPortName(*options.readBackFile, port);
+}
 
 // With the read-back on standard output, the status lines step aside.
 bool readBackToStdout(const CliOptions& options)
@@ -53,17 +58,6 @@ std::string withPortName(const std::string& pattern, const std::string& port)
         result.replace(at, std::strlen(kPortPlaceholder), name);
     return result;
 }
-
-namespace {
-
-std::optional<std::string> readBackFileOf(const CliOptions& options, const std::string& port)
-{
-    if (!options.readBackFile)
-        return std::nullopt;
-    return withPortName(*options.readBackFile, port);
-}
-
-} // namespace
 
 UnitChannel::UnitChannel(const RunPlan& plan, std::string port, std::unique_ptr<RunRecorder> recorder)
     : plan_(plan), port_(std::move(port)), device_(resolvePortDevice(port_, plan.configuredPorts)),
