@@ -83,7 +83,7 @@ std::optional<Refusal> checkJobImage(const Job& job, const FirmwareImage& image,
     if (!records.enabled())
         return Refusal{kExitRecords, "job " + job.name + " numbers its units, which needs the records database, "
                                      "and records are off; nothing was sent"};
-    if (const auto problem = checkSerialSpec(*job.serial, ProgrammerDevice::kFlashSize))
+    if (const auto problem = checkSerialNumbering(*job.serial, ProgrammerDevice::kFlashSize))
         return Refusal{kExitRecords, "job " + job.name + ": " + *problem + "; nothing was sent"};
     return std::nullopt;
 }

@@ -157,26 +157,26 @@ private:
                                           [](const auto& entry) { return entry.first.starts_with("SERIAL_"); });
         if (!numbered)
             return true;
-        SerialSpec spec;
+        SerialNumbering numbering;
         std::int64_t last = -1;
-        if (!number("SERIAL_ADDRESS", spec.address, false) || !number("SERIAL_LENGTH", spec.length, false)
-            || !number("SERIAL_FIRST", spec.first, true) || !number("SERIAL_LAST", last, true))
+        if (!number("SERIAL_ADDRESS", numbering.address, false) || !number("SERIAL_LENGTH", numbering.length, false)
+            || !number("SERIAL_FIRST", numbering.first, true) || !number("SERIAL_LAST", last, true))
             return false;
         if (last >= 0)
-            spec.last = last;
+            numbering.last = last;
         const auto format = parseSerialFormat(values_["SERIAL_FORMAT"]);
         if (!format) {
             problem("SERIAL_FORMAT must be dec, hex, le or be, not \"" + values_["SERIAL_FORMAT"] + "\"");
             return false;
         }
-        spec.format = *format;
+        numbering.format = *format;
         const std::string onFailure = values_["SERIAL_ON_FAILURE"];
         if (!onFailure.empty() && onFailure != "discard" && onFailure != "reuse") {
             problem("SERIAL_ON_FAILURE must be discard or reuse, not \"" + onFailure + "\"");
             return false;
         }
-        spec.reuseOnFailure = onFailure == "reuse";
-        job.serial = spec;
+        numbering.reuseOnFailure = onFailure == "reuse";
+        job.serial = numbering;
         return true;
     }
 

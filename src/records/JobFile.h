@@ -23,7 +23,7 @@ struct Job {
     // Resolved like the firmware; {job}, {serial} and {run_id} are filled in.
     std::optional<std::string> readBackPattern;
     std::vector<std::string> ports;             // any when empty
-    std::optional<SerialSpec> serial;
+    std::optional<SerialNumbering> serial;
 };
 
 // The job in the file at path, or why it cannot be used (an unknown or

@@ -61,13 +61,13 @@ ForwardResult RecordKeeping::forwardSpool()
     return hasSpool() ? orvex::forwardSpool(localFile_, target_) : ForwardResult{};
 }
 
-std::variant<std::int64_t, std::string> RecordKeeping::takeSerial(const std::string& job, const SerialSpec& spec)
+std::variant<std::int64_t, std::string> RecordKeeping::takeSerial(const std::string& job, const SerialNumbering& numbering)
 {
     if (!enabled())
         return std::string("serial numbers need the records database, and records are off");
     forwardSpool();
     RecordsConnection connection(target_);
-    return orvex::takeSerial(connection, job, spec);
+    return orvex::takeSerial(connection, job, numbering);
 }
 
 std::optional<std::vector<RunRecord>> RecordKeeping::loadRecords(const RecordFilter& filter, std::string& failure)

@@ -15,7 +15,7 @@
 namespace orvex {
 
 class RecordsConnection;
-struct SerialSpec;
+struct SerialNumbering;
 
 // What a front end needs of the records: the recorder its engine reports
 // to, the spool in front of a server and what forwards it, and the database
@@ -43,7 +43,7 @@ public:
     ForwardResult forwardSpool();
     // Takes the job's next number from the records database, after the
     // spool went to the server (a failed run's number may be in it).
-    std::variant<std::int64_t, std::string> takeSerial(const std::string& job, const SerialSpec& spec);
+    std::variant<std::int64_t, std::string> takeSerial(const std::string& job, const SerialNumbering& numbering);
     // The rows a report or export reads, spool forwarded first.
     std::optional<std::vector<RunRecord>> loadRecords(const RecordFilter& filter, std::string& failure);
 

@@ -21,16 +21,16 @@ public:
     {
     }
 
-    std::variant<std::int64_t, std::string> take(const SerialSpec& spec)
+    std::variant<std::int64_t, std::string> take(const SerialNumbering& numbering)
     {
         if (!connection_.beginExclusive())
             return failed(connection_.database().lastError());
-        auto number = reusedNumber(spec);
+        auto number = reusedNumber(numbering);
         if (!number && !failure_)
-            number = newNumber(spec);
+            number = newNumber(numbering);
         if (failure_ || !number) {
             connection_.rollback();
-            return failure_ ? *failure_ : usedUp(spec);
+            return failure_ ? *failure_ : usedUp(numbering);
         }
         if (!connection_.commit())
             return failed(connection_.database().lastError());
@@ -44,10 +44,10 @@ private:
         return "cannot take a serial number: " + describeSqlError(error);
     }
 
-    std::string usedUp(const SerialSpec& spec) const
+    std::string usedUp(const SerialNumbering& numbering) const
     {
         return "the serial numbers of job " + job_.toStdString() + " are used up (SERIAL_LAST "
-               + std::to_string(spec.lastNumber()) + ")";
+               + std::to_string(numbering.lastNumber()) + ")";
     }
 
     bool run(const QString& statement, const QVariantList& values)
@@ -65,11 +65,11 @@ private:
 
     // A failed run's number, taken back from its record so that no other
     // unit gets it too.
-    std::optional<std::int64_t> reusedNumber(const SerialSpec& spec)
+    std::optional<std::int64_t> reusedNumber(const SerialNumbering& numbering)
     {
-        if (!spec.reuseOnFailure)
+        if (!numbering.reuseOnFailure)
             return std::nullopt;
-        if (!lockCounter(spec)
+        if (!lockCounter(numbering)
             || !run("SELECT run_id, serial FROM runs WHERE job = ? AND result = 'failed' AND serial_reusable = 1"
                     " AND serial IS NOT NULL ORDER BY serial LIMIT 1" + lockSuffix(),
                     {job_})
@@ -83,19 +83,19 @@ private:
     }
 
     // Every taker of a number for this job queues on this row.
-    bool lockCounter(const SerialSpec& spec)
+    bool lockCounter(const SerialNumbering& numbering)
     {
         return run("INSERT INTO serial_counters (job, next_serial) VALUES (?, ?) ON CONFLICT (job) DO NOTHING",
-                   {job_, static_cast<qlonglong>(spec.first)})
+                   {job_, static_cast<qlonglong>(numbering.first)})
                && run("SELECT next_serial FROM serial_counters WHERE job = ?" + lockSuffix(), {job_});
     }
 
-    std::optional<std::int64_t> newNumber(const SerialSpec& spec)
+    std::optional<std::int64_t> newNumber(const SerialNumbering& numbering)
     {
-        if (!lockCounter(spec) || !query_.next())
+        if (!lockCounter(numbering) || !query_.next())
             return std::nullopt;
-        const std::int64_t number = std::max<std::int64_t>(query_.value(0).toLongLong(), spec.first);
-        if (number > spec.lastNumber())
+        const std::int64_t number = std::max<std::int64_t>(query_.value(0).toLongLong(), numbering.first);
+        if (number > numbering.lastNumber())
             return std::nullopt;
         if (!run("UPDATE serial_counters SET next_serial = ? WHERE job = ?", {static_cast<qlonglong>(number) + 1, job_}))
             return std::nullopt;
@@ -111,11 +111,11 @@ private:
 } // namespace
 
 std::variant<std::int64_t, std::string> takeSerial(RecordsConnection& connection, const std::string& job,
-                                                   const SerialSpec& spec)
+                                                   const SerialNumbering& numbering)
 {
     if (connection.failure())
         return "cannot take a serial number: " + *connection.failure();
-    return SerialTransaction(connection, job).take(spec);
+    return SerialTransaction(connection, job).take(numbering);
 }
 
 } // namespace orvex

@@ -8,7 +8,7 @@
 namespace orvex {
 
 class RecordsConnection;
-struct SerialSpec;
+struct SerialNumbering;
 
 // Takes the next serial number of a job in one transaction that no other
 // program taking a number can interleave with: with reuse, the lowest
@@ -16,6 +16,6 @@ struct SerialSpec;
 // once taken is never handed out again unless its run ended and failed.
 // The number, or why none could be had (the range used up, the database).
 std::variant<std::int64_t, std::string> takeSerial(RecordsConnection& connection, const std::string& job,
-                                                   const SerialSpec& spec);
+                                                   const SerialNumbering& numbering);
 
 } // namespace orvex

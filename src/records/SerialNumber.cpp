@@ -54,7 +54,7 @@ std::optional<SerialFormat> parseSerialFormat(std::string_view word)
     return std::nullopt;
 }
 
-std::int64_t SerialSpec::lastNumber() const
+std::int64_t SerialNumbering::lastNumber() const
 {
     return last.value_or(largestSerial(format, length));
 }
@@ -73,54 +73,54 @@ std::int64_t largestSerial(SerialFormat format, std::uint64_t length)
     return largestWithDigits(256, length);
 }
 
-std::optional<std::string> checkSerialSpec(const SerialSpec& spec, std::uint64_t flashSize)
+std::optional<std::string> checkSerialNumbering(const SerialNumbering& numbering, std::uint64_t flashSize)
 {
-    if (spec.length == 0 || (isBinary(spec.format) && spec.length > 8))
-        return "SERIAL_LENGTH " + std::to_string(spec.length) + " does not suit SERIAL_FORMAT "
-               + (isBinary(spec.format) ? "le/be (1 to 8 bytes)" : "dec/hex (at least 1 byte)");
-    if (spec.address >= flashSize || spec.length > flashSize - spec.address)
-        return "the serial area " + std::to_string(spec.address) + " to " + std::to_string(spec.address + spec.length - 1)
+    if (numbering.length == 0 || (isBinary(numbering.format) && numbering.length > 8))
+        return "SERIAL_LENGTH " + std::to_string(numbering.length) + " does not suit SERIAL_FORMAT "
+               + (isBinary(numbering.format) ? "le/be (1 to 8 bytes)" : "dec/hex (at least 1 byte)");
+    if (numbering.address >= flashSize || numbering.length > flashSize - numbering.address)
+        return "the serial area " + std::to_string(numbering.address) + " to " + std::to_string(numbering.address + numbering.length - 1)
                + " lies outside the " + std::to_string(flashSize) + "-byte flash";
-    const std::int64_t largest = largestSerial(spec.format, spec.length);
-    if (spec.first < 0 || spec.first > largest)
-        return "SERIAL_FIRST " + std::to_string(spec.first) + " does not fit the format (0 to "
+    const std::int64_t largest = largestSerial(numbering.format, numbering.length);
+    if (numbering.first < 0 || numbering.first > largest)
+        return "SERIAL_FIRST " + std::to_string(numbering.first) + " does not fit the format (0 to "
                + std::to_string(largest) + ")";
-    if (spec.last && (*spec.last > largest || *spec.last < spec.first))
-        return "SERIAL_LAST " + std::to_string(*spec.last) + " does not fit the format (SERIAL_FIRST to "
+    if (numbering.last && (*numbering.last > largest || *numbering.last < numbering.first))
+        return "SERIAL_LAST " + std::to_string(*numbering.last) + " does not fit the format (SERIAL_FIRST to "
                + std::to_string(largest) + ")";
     return std::nullopt;
 }
 
-std::vector<std::uint8_t> encodeSerial(const SerialSpec& spec, std::int64_t number)
+std::vector<std::uint8_t> encodeSerial(const SerialNumbering& numbering, std::int64_t number)
 {
-    switch (spec.format) {
+    switch (numbering.format) {
     case SerialFormat::Decimal:
-        return digitsOf(number, spec.length, 10);
+        return digitsOf(number, numbering.length, 10);
     case SerialFormat::Hex:
-        return digitsOf(number, spec.length, 16);
+        return digitsOf(number, numbering.length, 16);
     case SerialFormat::LittleEndian:
     case SerialFormat::BigEndian:
         break;
     }
-    std::vector<std::uint8_t> bytes(spec.length);
+    std::vector<std::uint8_t> bytes(numbering.length);
     auto value = static_cast<std::uint64_t>(number);
     for (std::uint8_t& byte : bytes) {
         byte = static_cast<std::uint8_t>(value & 0xFF);
         value >>= 8;
     }
-    if (spec.format == SerialFormat::BigEndian)
+    if (numbering.format == SerialFormat::BigEndian)
         std::reverse(bytes.begin(), bytes.end());
     return bytes;
 }
 
-std::shared_ptr<const RunImage> numberedImage(const RunImage& image, const SerialSpec& spec, std::int64_t number)
+std::shared_ptr<const RunImage> numberedImage(const RunImage& image, const SerialNumbering& numbering, std::int64_t number)
 {
     auto numbered = std::make_shared<RunImage>(image);
-    const std::size_t end = static_cast<std::size_t>(spec.address + spec.length);
+    const std::size_t end = static_cast<std::size_t>(numbering.address + numbering.length);
     if (numbered->bytes.size() < end)
         numbered->bytes.resize(end, 0xFF);
-    const std::vector<std::uint8_t> serial = encodeSerial(spec, number);
-    std::copy(serial.begin(), serial.end(), numbered->bytes.begin() + static_cast<std::ptrdiff_t>(spec.address));
+    const std::vector<std::uint8_t> serial = encodeSerial(numbering, number);
+    std::copy(serial.begin(), serial.end(), numbered->bytes.begin() + static_cast<std::ptrdiff_t>(numbering.address));
     numbered->sha256 = sha256Hex(numbered->bytes);
     return numbered;
 }

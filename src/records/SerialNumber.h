@@ -18,7 +18,7 @@ enum class SerialFormat { Decimal, Hex, LittleEndian, BigEndian };
 
 std::optional<SerialFormat> parseSerialFormat(std::string_view word);
 
-struct SerialSpec {
+struct SerialNumbering {
     std::uint64_t address = 0;
     std::uint64_t length = 0;
     SerialFormat format = SerialFormat::Decimal;
@@ -35,13 +35,13 @@ std::int64_t largestSerial(SerialFormat format, std::uint64_t length);
 
 // Why the serial area or range cannot be used with a flash of flashSize
 // bytes; none when it can.
-std::optional<std::string> checkSerialSpec(const SerialSpec& spec, std::uint64_t flashSize);
+std::optional<std::string> checkSerialNumbering(const SerialNumbering& numbering, std::uint64_t flashSize);
 
-// The bytes number is written as; the number must fit (checkSerialSpec).
-std::vector<std::uint8_t> encodeSerial(const SerialSpec& spec, std::int64_t number);
+// The bytes number is written as; the number must fit (checkSerialNumbering).
+std::vector<std::uint8_t> encodeSerial(const SerialNumbering& numbering, std::int64_t number);
 
 // A copy of the image with number written at its address, an image that
 // ends before the area extended with 0xFF; its digest is the copy's.
-std::shared_ptr<const RunImage> numberedImage(const RunImage& image, const SerialSpec& spec, std::int64_t number);
+std::shared_ptr<const RunImage> numberedImage(const RunImage& image, const SerialNumbering& numbering, std::int64_t number);
 
 } // namespace orvex

@@ -85,14 +85,14 @@ TEST(RecordingCost, ARecordAndASerialNumberCostARunLittle)
     const Spread record = spreadOf(times);
     ASSERT_FALSE(recorder.lastOutcome()->failure) << *recorder.lastOutcome()->failure;
 
-    SerialSpec spec;
-    spec.address = 0x1000;
-    spec.length = 4;
-    spec.format = SerialFormat::LittleEndian;
+    SerialNumbering numbering;
+    numbering.address = 0x1000;
+    numbering.length = 4;
+    numbering.format = SerialFormat::LittleEndian;
     const auto numberOn = [&](const RecordsTarget& target) {
         return timeEach([&] {
             RecordsConnection connection(target);
-            ASSERT_TRUE(std::holds_alternative<std::int64_t>(takeSerial(connection, "cost", spec)));
+            ASSERT_TRUE(std::holds_alternative<std::int64_t>(takeSerial(connection, "cost", numbering)));
         });
     };
     const Spread sqliteSerial = numberOn(sqliteAt(scratch.pathOf("runs.sqlite")));
@@ -113,10 +113,10 @@ TEST(RecordingCost, ARecordAndASerialNumberCostARunLittle)
 TEST(SerialNumbers, EachFormatWritesTheNumberAsItsNameSays)
 {
     const auto encoded = [](SerialFormat format, std::uint64_t length, std::int64_t number) {
-        SerialSpec spec;
-        spec.format = format;
-        spec.length = length;
-        return encodeSerial(spec, number);
+        SerialNumbering numbering;
+        numbering.format = format;
+        numbering.length = length;
+        return encodeSerial(numbering, number);
     };
     using Bytes = std::vector<std::uint8_t>;
     EXPECT_EQ(encoded(SerialFormat::Decimal, 5, 42), (Bytes{'0', '0', '0', '4', '2'}));

@@ -141,9 +141,9 @@ TEST(RecordsServer, NumbersTakenAtOnceThroughManyConnectionsAreAllDifferent)
         std::get<RecordsTarget>(parseRecordsUrl(postgres.createDatabase("numbers"))),
         std::get<RecordsTarget>(parseRecordsUrl("sqlite:" + scratch.pathOf("runs.sqlite"))),
     };
-    SerialSpec spec;
-    spec.length = 4;
-    spec.format = SerialFormat::LittleEndian;
+    SerialNumbering numbering;
+    numbering.length = 4;
+    numbering.format = SerialFormat::LittleEndian;
     for (const RecordsTarget& target : targets) {
         { const RecordsConnection tables(target); } // made before the race
         std::mutex mutex;
@@ -153,7 +153,7 @@ TEST(RecordsServer, NumbersTakenAtOnceThroughManyConnectionsAreAllDifferent)
             takers.emplace_back([&] {
                 RecordsConnection connection(target);
                 for (int i = 0; i < 40; ++i) {
-                    const auto taken = takeSerial(connection, "race", spec);
+                    const auto taken = takeSerial(connection, "race", numbering);
                     ASSERT_TRUE(std::holds_alternative<std::int64_t>(taken)) << std::get<std::string>(taken);
                     std::lock_guard lock(mutex);
                     numbers.insert(std::get<std::int64_t>(taken));
