@@ -2,8 +2,6 @@
 
 #include <QSerialPortInfo>
 
-#include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -11,19 +9,6 @@
 namespace orvex::cli {
 
 namespace {
-
-constexpr int kComPortCount = 4;
-
-// 1 to 4 for "COM1" to "COM4", else 0.
-int comPortNumber(const std::string& port)
-{
-    std::string upper = port;
-    std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    if (upper.size() != 4 || !upper.starts_with("COM"))
-        return 0;
-    const int portNumber = upper[3] - '0';
-    return portNumber >= 1 && portNumber <= kComPortCount ? portNumber : 0;
-}
 
 std::string orDash(const QString& text)
 {
@@ -54,41 +39,7 @@ std::string byIdName(const QSerialPortInfo& info)
     return "-";
 }
 
-std::vector<SerialAdapter> systemAdapters()
-{
-    std::vector<SerialAdapter> adapters;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
-        if (!info.serialNumber().isEmpty())
-            adapters.push_back({info.systemLocation().toStdString(), info.serialNumber().toStdString()});
-    return adapters;
-}
-
 } // namespace
-
-ResolvedPort resolvePortDevice(const std::string& port, const PortDeviceMap& configured)
-{
-    if (port.starts_with(kUsbSerialPrefix))
-        return findAdapter(port.substr(std::string(kUsbSerialPrefix).size()), systemAdapters());
-    const int portNumber = comPortNumber(port);
-    return {portNumber != 0 ? portDeviceName(portNumber, configured) : port, std::nullopt};
-}
-
-ResolvedPort findAdapter(const std::string& serialNumber, const std::vector<SerialAdapter>& adapters)
-{
-    std::vector<std::string> matches;
-    for (const SerialAdapter& adapter : adapters)
-        if (adapter.serialNumber == serialNumber)
-            matches.push_back(adapter.device);
-    if (matches.size() == 1)
-        return {matches.front(), std::nullopt};
-    if (matches.empty())
-        return {{}, "no USB adapter with serial number " + serialNumber + " is plugged in (see --list-ports)"};
-    std::string devices;
-    for (const std::string& device : matches)
-        devices += (devices.empty() ? "" : ", ") + device;
-    return {{}, std::to_string(matches.size()) + " USB adapters have serial number " + serialNumber + " (" + devices
-                    + "); name the port by its device"};
-}
 
 void listSerialPorts(std::FILE* out, const PortDeviceMap& configured)
 {

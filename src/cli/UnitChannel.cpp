@@ -14,8 +14,6 @@ namespace orvex::cli {
 
 namespace {
 
-constexpr const char* kPortPlaceholder = "{port}";
-
 int exitStatusOf(const RunFinished& finished)
 {
     if (!finished.ok())
@@ -43,21 +41,6 @@ std::string shortDigest(const std::string& sha256)
 }
 
 } // namespace
-
-std::string portFileName(const std::string& port)
-{
-    const std::size_t slash = port.rfind('/');
-    return slash == std::string::npos ? port : port.substr(slash + 1);
-}
-
-std::string withPortName(const std::string& pattern, const std::string& port)
-{
-    std::string result = pattern;
-    const std::string name = portFileName(port);
-    for (std::size_t at = 0; (at = result.find(kPortPlaceholder, at)) != std::string::npos; at += name.size())
-        result.replace(at, std::strlen(kPortPlaceholder), name);
-    return result;
-}
 
 UnitChannel::UnitChannel(const RunPlan& plan, std::string port, std::unique_ptr<RunRecorder> recorder)
     : plan_(plan), port_(std::move(port)), device_(resolvePortDevice(port_, plan.configuredPorts)),

@@ -30,12 +30,6 @@ struct RunPlan {
     bool severalUnits = false; // each line then starts with its port
 };
 
-// The part of a port's name that {port} stands for in a file name: the name
-// as given, or the last part of a device path.
-std::string portFileName(const std::string& port);
-// The pattern with every {port} replaced by the port's file name.
-std::string withPortName(const std::string& pattern, const std::string& port);
-
 // One unit of the command line: its port, its engine and worker thread, and
 // what shows and records its run. Units share nothing but the plan, the
 // records database and the lock around each output line, so whatever one
