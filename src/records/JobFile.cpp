@@ -226,6 +226,12 @@ std::optional<std::string> writeJobFile(const std::string& path, const JobDraft&
         lines.push_back("LENIENT=1");
     if (draft.readBackPattern)
         lines.push_back("READBACK=" + *draft.readBackPattern);
+    if (!draft.ports.empty()) {
+        std::string ports;
+        for (const std::string& port : draft.ports)
+            ports += (ports.empty() ? "" : ",") + port;
+        lines.push_back("PORTS=" + ports);
+    }
     QSaveFile file(jobPath);
     const std::string content = joinLines(lines);
     if (!file.open(QIODevice::WriteOnly)

@@ -37,6 +37,7 @@ struct JobDraft {
     std::uint16_t stepSet = 0;
     bool lenient = false;
     std::optional<std::string> readBackPattern;
+    std::vector<std::string> ports; // none: the job runs on whichever port it is given
 };
 
 // Writes the job with the firmware file's current SHA-256, its path relative

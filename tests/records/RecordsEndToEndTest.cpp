@@ -188,10 +188,11 @@ TEST_F(Records, JobOnEveryPortAtOnceGivesEachUnitItsOwnNumberAndRecord)
     sim::SimulatedUnit third;
     sim::PtyUnitServer thirdServer(third);
     const std::vector<const sim::SimulatedUnit*> units{&unit, &second, &third};
-    const std::string ports = server.devicePath() + "," + secondServer.devicePath() + "," + thirdServer.devicePath();
-    const std::string job = writeJob("SERIAL_ADDRESS=0x200\nSERIAL_LENGTH=6\nSERIAL_FORMAT=dec\nSERIAL_FIRST=7\n"
-                                     "PORTS=" + ports + "\n",
-                                     {"-e", "-w", "-v", "-r", "unit-{port}-{serial}.bin"});
+    // The ports the job is written with are the job's line of units.
+    const std::string job = writeJob("SERIAL_ADDRESS=0x200\nSERIAL_LENGTH=6\nSERIAL_FORMAT=dec\nSERIAL_FIRST=7\n",
+                                     {"-e", "-w", "-v", "-r", "unit-{port}-{serial}.bin", "-p", port(), "-p",
+                                      QString::fromStdString(secondServer.devicePath()), "-p",
+                                      QString::fromStdString(thirdServer.devicePath())});
     const CliResult r = station.run({"--job", QString::fromStdString(job)});
     ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
     EXPECT_EQ(linesOf(r.out).back(), "3 of 3 units OK");
