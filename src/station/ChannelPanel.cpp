@@ -1,0 +1,121 @@
+#include "station/ChannelPanel.h"
+
+#include "station/StationText.h"
+#include "ui/Icons.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace orvex::station {
+
+namespace {
+
+constexpr int kLampSize = 40;
+constexpr char kTitle[] = "%1: %2";
+constexpr char kAdapter[] = "Adapter: %1";
+constexpr char kNoAdapter[] = "Adapter: —";
+constexpr char kPortOpen[] = "Port otwarty";
+constexpr char kPortClosed[] = "Port zamknięty";
+constexpr char kPortProblem[] = "Port zamknięty: %1";
+constexpr char kSerial[] = "Numer seryjny: %1";
+constexpr char kNoSerial[] = "Numer seryjny: —";
+constexpr char kCounts[] = "Dobre: %1   Złe: %2";
+constexpr char kStart[] = "Start (%1)";
+constexpr char kIdle[] = "Gotowy...";
+
+QLabel* addLabel(QGridLayout& layout, const char* name, int row, int column, int columnSpan = 1)
+{
+    auto* label = new QLabel;
+    label->setObjectName(name);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout.addWidget(label, row, column, 1, columnSpan);
+    return label;
+}
+
+QString text(const std::string& utf8)
+{
+    return QString::fromStdString(utf8);
+}
+
+QString portLineOf(const ChannelState& state)
+{
+    if (state.portOpen)
+        return QString::fromUtf8(kPortOpen);
+    if (state.portProblem.empty())
+        return QString::fromUtf8(kPortClosed);
+    return text(fillText(kPortProblem, state.portProblem));
+}
+
+} // namespace
+
+ChannelPanel::ChannelPanel(int number, const std::string& port, const std::optional<std::string>& adapterSerial,
+                           QWidget* parent)
+    : QGroupBox(text(fillText(kTitle, std::to_string(number), port)), parent)
+{
+    setObjectName(QStringLiteral("channel%1").arg(number));
+    auto* layout = new QGridLayout(this);
+    lamp_ = addLabel(*layout, "lamp", 0, 0);
+    lamp_->setFixedSize(kLampSize, kLampSize);
+    QLabel* adapter = addLabel(*layout, "adapter", 0, 1);
+    adapter->setText(adapterSerial ? text(fillText(kAdapter, *adapterSerial)) : QString::fromUtf8(kNoAdapter));
+    portLine_ = addLabel(*layout, "portLine", 1, 0, 2);
+    stepLine_ = addLabel(*layout, "stepLine", 2, 0, 2);
+    stepLine_->setFrameShape(QFrame::Panel);
+    stepLine_->setFrameShadow(QFrame::Sunken);
+    stepLine_->setText(QString::fromUtf8(kIdle));
+    progress_ = new QProgressBar;
+    progress_->setObjectName("progress");
+    layout->addWidget(progress_, 3, 0, 1, 2);
+    serial_ = addLabel(*layout, "serial", 4, 0, 2);
+    result_ = addLabel(*layout, "result", 5, 0, 2);
+    result_->setWordWrap(true);
+    result_->setMinimumHeight(2 * result_->fontMetrics().height());
+    counts_ = addLabel(*layout, "counts", 6, 0, 2);
+    startButton_ = new QPushButton(text(fillText(kStart, std::to_string(number))));
+    startButton_->setObjectName("startButton");
+    layout->addWidget(startButton_, 7, 0, 1, 2);
+    layout->setColumnStretch(1, 1);
+    show(ChannelState{});
+}
+
+void ChannelPanel::show(const ChannelState& state)
+{
+    if (state.version == versionShown_ && lampShown_)
+        return;
+    versionShown_ = state.version;
+    showLamp(state.lamp);
+    portLine_->setText(portLineOf(state));
+    if (!state.stepLine.empty())
+        stepLine_->setText(text(state.stepLine));
+    progress_->setRange(0, std::max(state.progressTotal, 1));
+    progress_->setValue(state.progressDone);
+    serial_->setText(state.serial ? text(fillText(kSerial, std::to_string(*state.serial)))
+                                  : QString::fromUtf8(kNoSerial));
+    result_->setText(text(state.result));
+    counts_->setText(text(fillText(kCounts, std::to_string(state.passed), std::to_string(state.failed))));
+    running_ = state.running;
+    enableStart();
+}
+
+void ChannelPanel::setStartAllowed(bool allowed)
+{
+    startAllowed_ = allowed;
+    enableStart();
+}
+
+void ChannelPanel::enableStart()
+{
+    startButton_->setEnabled(startAllowed_ && !running_);
+}
+
+void ChannelPanel::showLamp(LampState lamp)
+{
+    if (lampShown_ == lamp)
+        return;
+    lampShown_ = lamp;
+    lamp_->setPixmap(ui::lampPixmap(lamp, kLampSize));
+}
+
+} // namespace orvex::station
