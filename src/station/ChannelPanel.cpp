@@ -1,6 +1,7 @@
 #include "station/ChannelPanel.h"
 
 #include "station/StationText.h"
+#include "station/StatusLine.h"
 #include "ui/Icons.h"
 
 #include <QGridLayout>
@@ -29,7 +30,6 @@ QLabel* addLabel(QGridLayout& layout, const char* name, int row, int column, int
 {
     auto* label = new QLabel;
     label->setObjectName(name);
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout.addWidget(label, row, column, 1, columnSpan);
     return label;
 }
@@ -61,16 +61,21 @@ ChannelPanel::ChannelPanel(int number, const std::string& port, const std::optio
     QLabel* adapter = addLabel(*layout, "adapter", 0, 1);
     adapter->setText(adapterSerial ? text(fillText(kAdapter, *adapterSerial)) : QString::fromUtf8(kNoAdapter));
     portLine_ = addLabel(*layout, "portLine", 1, 0, 2);
-    stepLine_ = addLabel(*layout, "stepLine", 2, 0, 2);
-    stepLine_->setFrameShape(QFrame::Panel);
-    stepLine_->setFrameShadow(QFrame::Sunken);
+    stepLine_ = new StatusLine;
+    stepLine_->setObjectName("stepLine");
     stepLine_->setText(QString::fromUtf8(kIdle));
+    layout->addWidget(stepLine_, 2, 0, 1, 2);
     progress_ = new QProgressBar;
     progress_->setObjectName("progress");
     layout->addWidget(progress_, 3, 0, 1, 2);
     serial_ = addLabel(*layout, "serial", 4, 0, 2);
     result_ = addLabel(*layout, "result", 5, 0, 2);
     result_->setWordWrap(true);
+    // The texts an operator may want to copy into a report; a selectable
+    // label lays its text out as a whole document, so not those that change
+    // with every block.
+    for (QLabel* label : {portLine_, result_})
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     result_->setMinimumHeight(2 * result_->fontMetrics().height());
     counts_ = addLabel(*layout, "counts", 6, 0, 2);
     startButton_ = new QPushButton(text(fillText(kStart, std::to_string(number))));

@@ -13,6 +13,8 @@ class QPushButton;
 
 namespace orvex::station {
 
+class StatusLine;
+
 // One channel in the window's grid: its port and adapter, its lamp, the
 // step under way, the progress bar, the serial number being written, the
 // last result line, its counts and its start button. Its controls carry
@@ -38,7 +40,7 @@ private:
 
     QLabel* lamp_;
     QLabel* portLine_;
-    QLabel* stepLine_;
+    StatusLine* stepLine_;
     QProgressBar* progress_;
     QLabel* serial_;
     QLabel* result_;

@@ -26,7 +26,7 @@ namespace {
 
 // Often enough that a progress bar moves smoothly, seldom enough to cost
 // nothing: each tick copies a few small states and draws what changed.
-constexpr int kRefreshIntervalMs = 40;
+constexpr int kRefreshIntervalMs = 100;
 constexpr int kMaxChannelKeys = 9;
 
 constexpr char kCaption[] = "Stanowisko Orvex — programowanie SDA5555FL";
