@@ -5,7 +5,8 @@
 # station window (offscreen unless QT_QPA_PLATFORM says otherwise). Prints
 # per N and program the wall time, its ratio to one unit's and the program's
 # processor time per unit as a share of one core, and for the window the
-# longest its event loop went without turning.
+# longest its event loop went without turning. Each figure is the median of
+# $RUNS cycles (3 unless set): a shared machine has slow moments.
 # Uses ./build (or $BUILD_DIR); builds it if needed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -58,14 +59,32 @@ station_cycle() {
   sed -E 's/.*cycle ([0-9.]+) s, longest event-loop gap ([0-9]+) ms, processor ([0-9.]+) %.*/\1 \3 \2/' "$work/station"
 }
 
+runs=${RUNS:-3}
+
+# median FIELD: the median of that column of standard input.
+median() {
+  sort -g -k"$1","$1" | awk -v f="$1" '{ v[NR] = $f } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+# medians COMMAND N: runs COMMAND N $runs times and prints the median of each
+# of its figures.
+medians() {
+  local results=$work/results
+  : >"$results"
+  for ((run = 1; run <= runs; run++)); do "$1" "$2" >>"$results"; done
+  local fields
+  fields=$(awk '{ print NF; exit }' "$results")
+  for ((f = 1; f <= fields; f++)); do median "$f" <"$results"; done | paste -sd' '
+}
+
 counts=("$@")
 [[ ${#counts[@]} -gt 0 ]] || counts=(1 2 4 8)
 printf '| units | orvex-cli s | x one unit | CPU %% of a core per unit | orvex-station s | x one unit | CPU %% of a core per unit | longest event-loop gap ms |\n'
 printf '|---|---|---|---|---|---|---|---|\n'
 cli_one= station_one=
 for n in "${counts[@]}"; do
-  read -r cli_wall cli_cpu < <(cli_cycle "$n")
-  read -r station_wall station_share gap < <(station_cycle "$n")
+  read -r cli_wall cli_cpu < <(medians cli_cycle "$n")
+  read -r station_wall station_share gap < <(medians station_cycle "$n")
   cli_one=${cli_one:-$cli_wall}
   station_one=${station_one:-$station_wall}
   awk -v n="$n" -v w="$cli_wall" -v c="$cli_cpu" -v one="$cli_one" \

@@ -13,7 +13,9 @@ expected_files=(
   ./usr/bin/orvex-cli
   ./usr/bin/orvex-programmer
   ./usr/bin/orvex-sim
+  ./usr/bin/orvex-station
   ./usr/share/applications/orvex-programmer.desktop
+  ./usr/share/applications/orvex-station.desktop
   ./usr/share/doc/orvex/60-orvex-usb-serial.rules
   ./usr/share/doc/orvex/README.md
   ./usr/share/doc/orvex/demo-firmware.hex
@@ -45,8 +47,10 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 root=$work/root
 DESTDIR=$root cmake --install "$build" --prefix /usr >/dev/null
 same_files "cmake --install" "$(cd "$root" && find . ! -type d)"
-desktop-file-validate "$root/usr/share/applications/orvex-programmer.desktop" \
-  || fail "the desktop file does not validate"
+for desktop in orvex-programmer orvex-station; do
+  desktop-file-validate "$root/usr/share/applications/$desktop.desktop" \
+    || fail "the desktop file $desktop.desktop does not validate"
+done
 
 (cd "$build" && cpack -G DEB -B "$work/deb" >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log" >&2; fail "cpack failed"; }
 deb=$work/deb/orvex_${version}_$(dpkg --print-architecture).deb
@@ -62,7 +66,7 @@ for field in Maintainer Section Description; do
   [[ -n $(dpkg-deb -f "$deb" "$field") ]] || fail "the package has no $field"
 done
 dpkg-deb -x "$deb" "$work/unpacked"
-for program in orvex-cli orvex-programmer orvex-sim; do
+for program in orvex-cli orvex-programmer orvex-sim orvex-station; do
   file -b "$work/unpacked/usr/bin/$program" | grep -q ', stripped' || fail "$program in the package is not stripped"
 done
 
@@ -80,10 +84,12 @@ grep -q '^PROGRAM OK' "$work/cli.out" || fail "the installed orvex-cli did not r
 [[ $(sqlite3 "$bin/runs.sqlite" "SELECT result FROM runs") == ok ]] || fail "the installed orvex-cli left no record of its run"
 [[ $("$bin/orvex-cli" --version) == *"$version"* ]] || fail "orvex-cli --version does not print $version"
 
-# The window has no option to end itself: it has to be running still when
-# told to stop, rather than having failed to start.
-status=0
-QT_QPA_PLATFORM=offscreen timeout -s TERM 3 "$bin/orvex-programmer" >"$work/window.log" 2>&1 || status=$?
-[[ $status == 124 ]] || { cat "$work/window.log" >&2; fail "the installed orvex-programmer ended by itself (status $status)"; }
+# The windows have no option to end themselves: each has to be running still
+# when told to stop, rather than having failed to start.
+for window in orvex-programmer orvex-station; do
+  status=0
+  QT_QPA_PLATFORM=offscreen timeout -s TERM 3 "$bin/$window" >"$work/window.log" 2>&1 || status=$?
+  [[ $status == 124 ]] || { cat "$work/window.log" >&2; fail "the installed $window ended by itself (status $status)"; }
+done
 
 echo "Package $(basename "$deb"): $(stat -c %s "$deb") bytes; install, contents, control fields and the installed programs checked."

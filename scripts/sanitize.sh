@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the whole suite with AddressSanitizer and UndefinedBehaviorSanitizer
 # in ./build-asan and runs it; then builds the tests where threads meet (the
-# worker and the window) with ThreadSanitizer in ./build-tsan and runs them.
+# worker, the window and the station's channels) with ThreadSanitizer in ./build-tsan and runs them.
 # Any finding stops the program under test, so the test fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -35,7 +35,7 @@ cmake --build build-asan --parallel "$(nproc)"
 (cd build-asan && ctest --output-on-failure --timeout 300 -j "$(nproc)")
 
 configure build-tsan thread
-threaded_tests=(engine/engine_tests ui/ui_tests)
+threaded_tests=(engine/engine_tests ui/ui_tests station/station_tests)
 cmake --build build-tsan --parallel "$(nproc)" --target "${threaded_tests[@]##*/}"
 for test in "${threaded_tests[@]}"; do
   timeout 900 "build-tsan/tests/$test" --gtest_brief=1

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Takes docs/window.png: the window on a virtual X display after a whole run
-# against the simulated unit (every step ticked, the read-back saved).
+# against the simulated unit (every step ticked, the read-back saved); and
+# docs/station.png: the station window after a numbering job on four
+# simulated units at once, the third of which refuses a block.
 # Installs Xvfb, a window manager for the title bar, xdotool and ImageMagick
 # when they are missing; needs a build (scripts/build.sh).
 set -euo pipefail
@@ -61,3 +63,33 @@ sleep 1
 mkdir -p docs
 import -frame -window "$window" docs/window.png
 echo "docs/window.png: $(identify -format '%wx%h' docs/window.png); read back $(stat -c %s "$work/demo/readback.bin") bytes"
+
+# The station: COM1 to COM4 are four simulated units, the job is written by
+# orvex-cli as an engineer would, with serial numbers added by hand.
+line=$work/line
+mkdir -p "$line"
+cp "$build/src/station/orvex-station" samples/demo-firmware.hex "$line/"
+: >"$line/config.cfg"
+for n in 1 2 3 4; do
+  faults=()
+  [[ $n == 3 ]] && faults=(--refuse program-block:3)
+  "$build/tools/sim/orvex-sim" --link "$line/unit$n" "${faults[@]}" >/dev/null 2>&1 &
+  pids+=($!)
+  printf 'COM%s DEVICE=%s\n\r' "$n" "$line/unit$n" >>"$line/config.cfg"
+done
+for n in 1 2 3 4; do until [[ -e $line/unit$n ]]; do sleep 0.05; done; done
+cli=$(realpath "$build/src/cli/orvex-cli")
+(cd "$line" && "$cli" --write-job tv-a.job --job-name TV-A -e -w -v -r 'read-{port}-{serial}.bin' \
+  -p COM1 -p COM2 -p COM3 -p COM4 demo-firmware.hex)
+printf 'SERIAL_ADDRESS=0x1FF00\nSERIAL_LENGTH=6\nSERIAL_FORMAT=dec\nSERIAL_FIRST=1000\n' >>"$line/tv-a.job"
+"$line/orvex-station" "$line/tv-a.job" >"$work/station.log" 2>&1 &
+pids+=($!)
+station=$(xdotool search --sync --name "Stanowisko Orvex" | head -n1)
+xdotool windowsize "$station" 1000 760
+sleep 1
+xdotool windowactivate --sync "$station" key Return
+for _ in $(seq 200); do [[ $(ls "$line"/read-*.bin 2>/dev/null | wc -l) == 3 ]] && break; sleep 0.1; done
+[[ $(ls "$line"/read-*.bin 2>/dev/null | wc -l) == 3 ]] || { echo "the three good units were not read back" >&2; exit 1; }
+sleep 1
+import -frame -window "$station" docs/station.png
+echo "docs/station.png: $(identify -format '%wx%h' docs/station.png); $(ls "$line"/read-*.bin | wc -l) units read back"

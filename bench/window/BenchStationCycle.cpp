@@ -31,7 +31,7 @@ using namespace orvex;
 namespace {
 
 constexpr int kImageSize = 131072;
-constexpr int kEventLoopProbeMs = 5;
+constexpr int kEventLoopProbeMs = 10; // fine enough for a 50 ms limit, and costs the window little
 constexpr qint64 kRunTimeoutMs = 300'000;
 
 // Of every thread of this process: the units are processes of their own.

@@ -34,7 +34,7 @@ bool folderExists(const std::string& path)
 
 StationChannel::StationChannel(std::string port, const PortDeviceMap& configuredPorts,
                                std::unique_ptr<RunRecorder> recorder)
-    : port_(std::move(port)), device_(resolvePortDevice(port_, configuredPorts)),
+    : port_(std::move(port)), configuredPorts_(configuredPorts), device_(resolvePortDevice(port_, configuredPorts)),
       adapterSerial_(device_.failure ? std::nullopt : adapterSerialNumber(device_.device)),
       recorder_(std::move(recorder)), engine_(*this, *this)
 {
@@ -72,7 +72,7 @@ std::optional<std::string> StationChannel::startRun(const StationJob& loaded, Re
 {
     if (running())
         return std::string(kChannelBusy);
-    if (device_.failure)
+    if (device_.failure && !resolvedNow())
         return refuse(fillText(kNoPort, port_, *device_.failure));
     RunContext context;
     std::shared_ptr<const RunImage> image = loaded.image;
@@ -92,6 +92,19 @@ std::optional<std::string> StationChannel::startRun(const StationJob& loaded, Re
         recorder_->prepareRun(std::move(context));
     engine_.requestRun({loaded.job.stepSet, std::move(image)});
     return std::nullopt;
+}
+
+// A usb:SERIAL adapter that was not plugged in when the job was opened may
+// be now: the operator should not have to open the job again for it.
+bool StationChannel::resolvedNow()
+{
+    device_ = resolvePortDevice(port_, configuredPorts_);
+    if (device_.failure)
+        return false;
+    adapterSerial_ = adapterSerialNumber(device_.device);
+    engine_.setPortDevice(device_.device);
+    start();
+    return true;
 }
 
 // The run's own facts: its id, its serial number and the image that holds

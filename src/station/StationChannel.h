@@ -58,6 +58,7 @@ public:
 private:
     std::optional<std::string> prepareRun(const StationJob& loaded, RecordKeeping& records, RunContext& context,
                                           std::shared_ptr<const RunImage>& image);
+    bool resolvedNow();
     std::string refuse(const std::string& reason);
     void show(const RunStarted& started);
     void show(const StepStarted& started);
@@ -67,6 +68,7 @@ private:
     bool recordWritten(std::string& failure) const;
 
     std::string port_;
+    PortDeviceMap configuredPorts_;
     ResolvedPort device_;
     std::optional<std::string> adapterSerial_;
     std::unique_ptr<RunRecorder> recorder_;

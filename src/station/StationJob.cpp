@@ -38,11 +38,11 @@ std::optional<std::string> checkProcedure(const Job& job, bool recordsEnabled)
         if (!job.readBackPattern || *job.readBackPattern == "-")
             return fillText("Zadanie %1 odczytuje układ, ale nie podaje pliku na odczyt (READBACK).", job.name);
         const std::string& pattern = *job.readBackPattern;
-        if (job.ports.size() > 1 && pattern.find("{port}") == std::string::npos
-            && pattern.find("{serial}") == std::string::npos && pattern.find("{run_id}") == std::string::npos)
-            return fillText("Zadanie %1 zapisuje odczyt każdego kanału do jednego pliku %2; READBACK potrzebuje {port}, "
-                       "{serial} lub {run_id}.",
-                       job.name, pattern);
+        // As on the command line: {port} alone is sure to differ between
+        // channels ({serial} is empty in a job that does not number units).
+        if (job.ports.size() > 1 && pattern.find("{port}") == std::string::npos)
+            return fillText("Zadanie %1 zapisuje odczyt każdego kanału do jednego pliku %2; READBACK potrzebuje {port}.",
+                            job.name, pattern);
     }
     if (!job.serial)
         return std::nullopt;

@@ -312,15 +312,20 @@ bool StationWindow::anyRunning() const
 void StationWindow::refresh()
 {
     bool idleChannel = false;
+    bool runsEnded = false;
     for (std::size_t index = 0; index < channels_.size(); ++index) {
         const ChannelState state = channels_[index]->state();
         idleChannel = idleChannel || !state.running;
         if (state.version == shownStates_[index].version)
             continue;
         panels_[index]->show(state);
-        countEndedRuns(index, state);
+        runsEnded = countEndedRuns(index, state) || runsEnded;
         shownStates_[index] = state;
     }
+    // Once for all the channels that ended since the last look: today's
+    // yield is a query of the records.
+    if (runsEnded)
+        showYield();
     const bool mayStart = job_ && !closing_;
     for (ChannelPanel* panel : panels_)
         panel->setStartAllowed(mayStart);
@@ -330,14 +335,14 @@ void StationWindow::refresh()
         close();
 }
 
-void StationWindow::countEndedRuns(std::size_t index, const ChannelState& state)
+bool StationWindow::countEndedRuns(std::size_t index, const ChannelState& state)
 {
     const ChannelState& before = shownStates_[index];
     if (state.passed == before.passed && state.failed == before.failed)
-        return;
+        return false;
     shift_.passed += state.passed - before.passed;
     shift_.failed += state.failed - before.failed;
-    showYield();
+    return true;
 }
 
 void StationWindow::showYield()

@@ -61,7 +61,8 @@ private:
     bool firmwareStillTheJobs();
     void startNextQueued();
     void refresh();
-    void countEndedRuns(std::size_t index, const ChannelState& state);
+    // Whether the channel's runs ended since it was last shown.
+    bool countEndedRuns(std::size_t index, const ChannelState& state);
     void showYield();
     void chooseJob();
 

@@ -81,7 +81,7 @@ protected:
         for (const std::string& port : ports)
             portList += (portList.empty() ? "" : ",") + port;
         return dir.write("line.job", "NAME=TV-A\nFIRMWARE=firmware.bin\nSHA256=" + sha256Hex(firmware)
-                                         + "\nSTEPS=erase,program,verify,read\nREADBACK=read-{serial}.bin\n"
+                                         + "\nSTEPS=erase,program,verify,read\nREADBACK=read-{port}-{serial}.bin\n"
                                            "PORTS=" + portList + "\nSERIAL_ADDRESS=0x200\nSERIAL_LENGTH=6\n"
                                            "SERIAL_FORMAT=dec\nSERIAL_FIRST=100\n");
     }
@@ -183,7 +183,8 @@ TEST_F(Station, EnterProgramsEveryUnitAtOnceEachWithItsOwnNumberFileAndRecord)
         serials.insert(serial);
         const Bytes flash = unit.unit->flash();
         EXPECT_TRUE(startsWith(flash, numbered(serial))) << "channel " << number;
-        EXPECT_EQ(ScratchDir::readBytes(dir.pathOf("read-" + std::to_string(serial) + ".bin")), flash);
+        const std::string readBack = "read-" + fs::path(unit.link).filename().string() + "-" + std::to_string(serial) + ".bin";
+        EXPECT_EQ(ScratchDir::readBytes(dir.pathOf(readBack)), flash);
     }
     EXPECT_EQ(serials, (std::set<int>{100, 101, 102, 103})) << "never one number twice";
     const auto rows = records();
