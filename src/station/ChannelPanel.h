@@ -35,6 +35,7 @@ public:
     void setStartAllowed(bool allowed);
 
 private:
+    QWidget* makeLiveArea();
     void showLamp(LampState lamp);
     void enableStart();
 
