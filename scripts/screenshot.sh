@@ -85,7 +85,7 @@ printf 'SERIAL_ADDRESS=0x1FF00\nSERIAL_LENGTH=6\nSERIAL_FORMAT=dec\nSERIAL_FIRST
 "$line/orvex-station" "$line/tv-a.job" >"$work/station.log" 2>&1 &
 pids+=($!)
 station=$(xdotool search --sync --name "Stanowisko Orvex" | head -n1)
-xdotool windowsize "$station" 1000 760
+xdotool windowsize "$station" 1000 720
 sleep 1
 xdotool windowactivate --sync "$station" key Return
 for _ in $(seq 200); do [[ $(ls "$line"/read-*.bin 2>/dev/null | wc -l) == 3 ]] && break; sleep 0.1; done
