@@ -11,6 +11,8 @@
 #include <QSysInfo>
 #include <QUuid>
 
+#include <array>
+
 #ifndef _WIN32
 #include <pwd.h>
 #include <unistd.h>
@@ -18,15 +20,31 @@
 
 namespace orvex {
 
-std::string operatorName()
+namespace {
+
+std::string lookUpOperatorName()
 {
 #ifndef _WIN32
-    if (const passwd* entry = ::getpwuid(::geteuid()))
-        return entry->pw_name;
+    // The reentrant lookup: getpwuid's entry is one buffer for the whole process.
+    passwd entry{};
+    passwd* found = nullptr;
+    std::array<char, 4096> strings{};
+    if (::getpwuid_r(::geteuid(), &entry, strings.data(), strings.size(), &found) == 0 && found != nullptr)
+        return found->pw_name;
     return qEnvironmentVariable("USER").toStdString();
 #else
     return qEnvironmentVariable("USERNAME").toStdString();
 #endif
+}
+
+} // namespace
+
+std::string operatorName()
+{
+    // Once per process: the recorders of several units ask at the start of
+    // each run, each on its unit's thread.
+    static const std::string name = lookUpOperatorName();
+    return name;
 }
 
 std::string utcTimestamp()
