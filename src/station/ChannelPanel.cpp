@@ -35,11 +35,6 @@ QLabel* addLabel(QGridLayout& layout, const char* name, int row, int column, int
     return label;
 }
 
-QString text(const std::string& utf8)
-{
-    return QString::fromStdString(utf8);
-}
-
 QString portLineOf(const ChannelState& state)
 {
     if (state.portOpen)

@@ -6,6 +6,12 @@
 
 namespace orvex::station {
 
+// A UTF-8 text as the window's widgets take it.
+inline QString text(const std::string& utf8)
+{
+    return QString::fromStdString(utf8);
+}
+
 // A text of the window with %1, %2, ... filled in one pass, so that a file
 // name holding "%2" stays as it is.
 template <typename... Values>

@@ -48,11 +48,6 @@ constexpr char kShift[] = "Zmiana";
 constexpr char kToday[] = "Dziś";
 constexpr char kTodayUnknown[] = "Dziś: brak danych z bazy zapisów";
 
-QString text(const std::string& utf8)
-{
-    return QString::fromStdString(utf8);
-}
-
 QLabel* largeLabel(const char* name, double scale, bool bold)
 {
     auto* label = new QLabel;
