@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 bash scripts/build.sh
 export QT_QPA_PLATFORM=offscreen
-(cd "${BUILD_DIR:-build}" && ctest --output-on-failure --timeout 300)
+(cd "${BUILD_DIR:-build}" && ctest --output-on-failure --timeout 300 -j "$(nproc)")
 bash scripts/fuzz.sh
 bash scripts/sanitize.sh
 bash scripts/windows.sh
