@@ -6,11 +6,15 @@
 # erases, blank-tests, programs, verifies and reads the unit, then asks where
 # to save what was read. Without a display the same procedure runs through
 # orvex-cli and the read-back is compared with the image.
+#
+# It builds only the three programs it runs, quickly and in a folder of its
+# own (build-demo), so that it never waits for the tests and never changes
+# how ./build is configured.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
-bash scripts/build.sh
-build=${BUILD_DIR:-build}
+build=${BUILD_DIR:-build-demo}
+BUILD_DIR=$build bash scripts/build.sh --quick orvex-programmer orvex-cli orvex-sim
 source scripts/lib/demo-folder.sh
 
 if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then

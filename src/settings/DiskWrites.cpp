@@ -16,7 +16,7 @@ namespace {
 
 // Larger pieces are fine for the C library, but the Windows one takes an
 // unsigned int count.
-constexpr std::size_t kChunkBytes = 64 * 1024;
+constexpr std::size_t kWriteChunkBytes = 64 * 1024;
 
 long long writeSome(int descriptor, const std::uint8_t* bytes, std::size_t count)
 {
@@ -32,7 +32,7 @@ long long writeSome(int descriptor, const std::uint8_t* bytes, std::size_t count
 bool writeAll(int descriptor, std::span<const std::uint8_t> bytes)
 {
     while (!bytes.empty()) {
-        const long long written = writeSome(descriptor, bytes.data(), std::min(bytes.size(), kChunkBytes));
+        const long long written = writeSome(descriptor, bytes.data(), std::min(bytes.size(), kWriteChunkBytes));
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0) {

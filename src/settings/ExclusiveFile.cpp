@@ -87,11 +87,11 @@ namespace {
 
 // Larger pieces are fine for the C library, but the Windows one takes an
 // unsigned int count.
-constexpr unsigned kChunkBytes = 64 * 1024;
+constexpr unsigned kReadChunkBytes = 64 * 1024;
 
 unsigned chunkAt(std::size_t remaining)
 {
-    return remaining < kChunkBytes ? static_cast<unsigned>(remaining) : kChunkBytes;
+    return remaining < kReadChunkBytes ? static_cast<unsigned>(remaining) : kReadChunkBytes;
 }
 
 // A descriptor of a regular file, or -1: anything else is closed again.
