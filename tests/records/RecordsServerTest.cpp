@@ -22,7 +22,7 @@ using test::text;
 
 namespace {
 
-constexpr const char* kFirmware = ":10010000000102030405060708090A0B0C0D0E0F77\n:00000001FF\n";
+constexpr const char* kStationFirmware = ":10010000000102030405060708090A0B0C0D0E0F77\n:00000001FF\n";
 
 // A station of the line: its own folder, its config.cfg naming the server,
 // and its own unit.
@@ -30,7 +30,7 @@ struct Station {
     explicit Station(const std::string& records)
     {
         folder.scratch.write("config.cfg", "RECORDS=" + records + "\n");
-        folder.scratch.write("firmware.hex", kFirmware);
+        folder.scratch.write("firmware.hex", kStationFirmware);
     }
 
     CliResult run(const QStringList& arguments) const
