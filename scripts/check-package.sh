@@ -3,7 +3,8 @@
 # $BUILD_DIR): `cmake --install` into a scratch folder holds exactly the files
 # listed below, the .deb holds the same files with its control fields taken
 # from the project, lintian finds no error or warning in it, its manual
-# pages render without warnings, and the installed orvex-cli runs a whole
+# pages render without warnings, the installed README's links lead to files
+# installed beside it, and the installed orvex-cli runs a whole
 # procedure against the installed orvex-sim on a pty, through COM1 in a
 # config.cfg.
 set -euo pipefail
@@ -89,6 +90,11 @@ for program in orvex-cli orvex-programmer orvex-sim orvex-station; do
     2>"$work/man.err" || fail "man or groff cannot render $program.1.gz"
   [[ ! -s $work/man.err ]] || { cat "$work/man.err" >&2; fail "the manual page $program.1.gz renders with warnings"; }
 done
+# The README's relative links work where it is installed.
+doc=$work/unpacked/usr/share/doc/orvex
+while read -r link; do
+  [[ -f $doc/$link ]] || fail "the installed README links $link, which the package does not hold beside it"
+done < <(grep -oE '\]\([^)#]+' "$doc/README.md" | sed 's/^](//' | grep -v '://' | sort -u)
 lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 \
   || { cat "$work/lintian.log" >&2; fail "lintian finds errors or warnings in $(basename "$deb")"; }
 
