@@ -2,8 +2,11 @@
 # Checks an installation and the Debian package against a build (build/ or
 # $BUILD_DIR): `cmake --install` into a scratch folder holds exactly the files
 # listed below, the .deb holds the same files with its control fields taken
-# from the project, and the installed orvex-cli runs a whole procedure against
-# the installed orvex-sim on a pty, through COM1 in a config.cfg.
+# from the project, lintian finds no error or warning in it, its manual
+# pages render without warnings, the installed README's links lead to files
+# installed beside it, and the installed orvex-cli runs a whole
+# procedure against the installed orvex-sim on a pty, through COM1 in a
+# config.cfg.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib/demo-folder.sh
@@ -17,9 +20,21 @@ expected_files=(
   ./usr/share/applications/orvex-programmer.desktop
   ./usr/share/applications/orvex-station.desktop
   ./usr/share/doc/orvex/60-orvex-usb-serial.rules
+  ./usr/share/doc/orvex/LICENSE
   ./usr/share/doc/orvex/README.md
+  ./usr/share/doc/orvex/bench/RESULTS.md
+  ./usr/share/doc/orvex/changelog.gz
+  ./usr/share/doc/orvex/copyright
   ./usr/share/doc/orvex/demo-firmware.hex
+  ./usr/share/doc/orvex/docs/compatibility.md
+  ./usr/share/doc/orvex/docs/json-events.md
+  ./usr/share/doc/orvex/docs/station.png
+  ./usr/share/doc/orvex/docs/window.png
   ./usr/share/icons/hicolor/scalable/apps/orvex-programmer.svg
+  ./usr/share/man/man1/orvex-cli.1.gz
+  ./usr/share/man/man1/orvex-programmer.1.gz
+  ./usr/share/man/man1/orvex-sim.1.gz
+  ./usr/share/man/man1/orvex-station.1.gz
 )
 
 work=$(mktemp -d)
@@ -68,7 +83,20 @@ done
 dpkg-deb -x "$deb" "$work/unpacked"
 for program in orvex-cli orvex-programmer orvex-sim orvex-station; do
   file -b "$work/unpacked/usr/bin/$program" | grep -q ', stripped' || fail "$program in the package is not stripped"
+  # man and groff print a page's warnings on standard error and still
+  # succeed. groff alone reads no UTF-8: the page must need no preprocessor.
+  page=$work/unpacked/usr/share/man/man1/$program.1.gz
+  { LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" >/dev/null && zcat "$page" | groff -man -ww -z; } \
+    2>"$work/man.err" || fail "man or groff cannot render $program.1.gz"
+  [[ ! -s $work/man.err ]] || { cat "$work/man.err" >&2; fail "the manual page $program.1.gz renders with warnings"; }
 done
+# The README's relative links work where it is installed.
+doc=$work/unpacked/usr/share/doc/orvex
+while read -r link; do
+  [[ -f $doc/$link ]] || fail "the installed README links $link, which the package does not hold beside it"
+done < <(grep -oE '\]\([^)#]+' "$doc/README.md" | sed 's/^](//' | grep -v '://' | sort -u)
+lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 \
+  || { cat "$work/lintian.log" >&2; fail "lintian finds errors or warnings in $(basename "$deb")"; }
 
 # As in the demo: COM1 stands for the simulated unit's tty link. The
 # installed programs' folder is writable here, so they read config.cfg there.
@@ -92,4 +120,4 @@ for window in orvex-programmer orvex-station; do
   [[ $status == 124 ]] || { cat "$work/window.log" >&2; fail "the installed $window ended by itself (status $status)"; }
 done
 
-echo "Package $(basename "$deb"): $(stat -c %s "$deb") bytes; install, contents, control fields and the installed programs checked."
+echo "Package $(basename "$deb"): $(stat -c %s "$deb") bytes; install, contents, control fields, lintian, manual pages and the installed programs checked."

@@ -11,7 +11,7 @@ packages=(
   clang libclang-rt-14-dev
   srecord
   locales
-  dpkg-dev desktop-file-utils file
+  dpkg-dev desktop-file-utils file lintian man-db groff-base
   g++-mingw-w64-x86-64-posix wine64
 )
 
