@@ -23,6 +23,19 @@ if ((${#missing[@]})); then
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
+# The pictures show where an operator keeps firmware, not where this checkout
+# is: the script runs in a mount namespace of its own with an empty /home, in
+# which /home/operator holds the firmware folder and the station's line.
+if [[ -z ${ORVEX_SCREENSHOT_HOME:-} ]]; then
+  namespace=(unshare --mount --propagation private)
+  [[ $(id -u) -ne 0 ]] && namespace+=(--map-root-user)
+  ORVEX_SCREENSHOT_HOME=1 exec "${namespace[@]}" bash "$0" "$@"
+fi
+mount -t tmpfs tmpfs /home
+firmware_dir=/home/operator/firmware
+mkdir -p "$firmware_dir"
+cp samples/demo-firmware.hex "$firmware_dir/"
+
 work=$(mktemp -d)
 pids=()
 cleanup() {
@@ -41,7 +54,7 @@ for _ in $(seq 100); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep
 openbox >"$work/openbox.log" 2>&1 &
 pids+=($!)
 
-prepare_demo_folder "$build" "$work/demo"
+prepare_demo_folder "$build" "$work/demo" "$firmware_dir/demo-firmware.hex"
 start_demo_unit "$build/tools/sim/orvex-sim" "$work/demo"
 pids+=("$demo_unit_pid")
 "$work/demo/orvex-programmer" >"$work/window.log" 2>&1 &
@@ -66,9 +79,9 @@ echo "docs/window.png: $(identify -format '%wx%h' docs/window.png); read back $(
 
 # The station: COM1 to COM4 are four simulated units, the job is written by
 # orvex-cli as an engineer would, with serial numbers added by hand.
-line=$work/line
+line=/home/operator/line
 mkdir -p "$line"
-cp "$build/src/station/orvex-station" samples/demo-firmware.hex "$line/"
+cp "$build/src/station/orvex-station" "$line/"
 : >"$line/config.cfg"
 for n in 1 2 3 4; do
   faults=()
@@ -80,7 +93,7 @@ done
 for n in 1 2 3 4; do until [[ -e $line/unit$n ]]; do sleep 0.05; done; done
 cli=$(realpath "$build/src/cli/orvex-cli")
 (cd "$line" && "$cli" --write-job tv-a.job --job-name TV-A -e -w -v -r 'read-{port}-{serial}.bin' \
-  -p COM1 -p COM2 -p COM3 -p COM4 demo-firmware.hex)
+  -p COM1 -p COM2 -p COM3 -p COM4 ../firmware/demo-firmware.hex)
 printf 'SERIAL_ADDRESS=0x1FF00\nSERIAL_LENGTH=6\nSERIAL_FORMAT=dec\nSERIAL_FIRST=1000\n' >>"$line/tv-a.job"
 "$line/orvex-station" "$line/tv-a.job" >"$work/station.log" 2>&1 &
 pids+=($!)

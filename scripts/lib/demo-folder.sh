@@ -19,14 +19,15 @@ write_demo_config() {
   } >"$dir/config.cfg"
 }
 
-# prepare_demo_folder BUILD_DIR DEMO_DIR: a copy of the window with the demo
-# settings, the sample firmware as the current file.
+# prepare_demo_folder BUILD_DIR DEMO_DIR [FIRMWARE]: a copy of the window with
+# the demo settings, FIRMWARE (by default the sample firmware) as the current
+# file.
 prepare_demo_folder() {
-  local build=$1 dir=$2
+  local build=$1 dir=$2 firmware=${3:-samples/demo-firmware.hex}
   mkdir -p "$dir"
   cp "$build/src/ui/orvex-programmer" "$dir/orvex-programmer"
   write_demo_config "$dir"
-  printf 'File 0=%s\n\r' "$(realpath samples/demo-firmware.hex)" >"$dir/Latest.cfg"
+  printf 'File 0=%s\n\r' "$(realpath "$firmware")" >"$dir/Latest.cfg"
 }
 
 # start_demo_unit SIM_PROGRAM DEMO_DIR: starts orvex-sim in the background
