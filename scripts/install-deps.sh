@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev qt6-svg-dev libgl1-mesa-dev
   libqt6sql6-sqlite libqt6sql6-psql postgresql sqlite3
   libgtest-dev googletest
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   srecord
   locales
   dpkg-dev desktop-file-utils file lintian man-db groff-base
@@ -24,6 +24,15 @@ if ((${#missing[@]})); then
   echo "Installing: ${missing[*]}"
   sudo_cmd=()
   [[ $(id -u) -ne 0 ]] && sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  # dpkg tells of every file it unpacks even with apt quiet: its words go to
+  # a log, shown only when the install fails.
+  log=$(mktemp)
+  trap 'rm -f "$log"' EXIT
+  if ! { "${sudo_cmd[@]}" apt-get update -qq &&
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"; } >"$log" 2>&1; then
+    tail -n 40 "$log" >&2
+    echo "install-deps: apt-get failed" >&2
+    exit 1
+  fi
+  echo "Installed ${#missing[@]} packages."
 fi
