@@ -13,7 +13,8 @@ build_dir=${BUILD_DIR:-build}
 options=(-DORVEX_WERROR=ON)
 if [[ ${1:-} == --quick ]]; then
   shift
-  options+=(-DBUILD_TESTING=OFF -DCMAKE_UNITY_BUILD=ON -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-O0)
+  options+=(-DBUILD_TESTING=OFF -DCMAKE_UNITY_BUILD=ON -DCMAKE_UNITY_BUILD_BATCH_SIZE=0
+    -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-O0)
 fi
 targets=()
 for target in "$@"; do targets+=(--target "$target"); done
