@@ -120,7 +120,7 @@
     </message>
     <message>
         <source>Postep:</source>
-        <translation>Progress:</translation>
+        <translation>Done:</translation>
     </message>
     <message>
         <source>GOTOWY</source>
