@@ -49,6 +49,48 @@
     </message>
 </context>
 <context>
+    <name>CliRun</name>
+    <message>
+        <source>%1 is not used without --program or --verify</source>
+        <translation>%1 is not used without --program or --verify</translation>
+    </message>
+    <message>
+        <source>job %1 does not run on port %2</source>
+        <translation>job %1 does not run on port %2</translation>
+    </message>
+    <message>
+        <source>firmware file %1 has SHA-256 %2, but job %3 was written for SHA-256 %4</source>
+        <translation>firmware file %1 has SHA-256 %2, but job %3 was written for SHA-256 %4</translation>
+    </message>
+    <message>
+        <source>job %1 numbers its units, which needs the records database, and records are off; nothing was sent</source>
+        <translation>job %1 numbers its units, which needs the records database, and records are off; nothing was sent</translation>
+    </message>
+    <message>
+        <source>with several ports, %1 needs {port} in its name, so that each unit has a file of its own</source>
+        <translation>with several ports, %1 needs {port} in its name, so that each unit has a file of its own</translation>
+    </message>
+    <message>
+        <source>port %1 is given twice</source>
+        <translation>port %1 is given twice</translation>
+    </message>
+    <message>
+        <source>ports %1 and %2 would both fill {port} with %3</source>
+        <translation>ports %1 and %2 would both fill {port} with %3</translation>
+    </message>
+    <message>
+        <source>%1 of %2 units OK</source>
+        <translation>%1 of %2 units OK</translation>
+    </message>
+</context>
+<context>
+    <name>ConsolePresenter</name>
+    <message>
+        <source>cannot write %1: %2</source>
+        <translation>cannot write %1: %2</translation>
+    </message>
+</context>
+<context>
     <name>DialogTemplate</name>
     <message>
         <source>Sprawdz Polaczenie</source>
@@ -247,6 +289,57 @@
     </message>
 </context>
 <context>
+    <name>Preflight</name>
+    <message>
+        <source>firmware file %1: %2; nothing was sent</source>
+        <translation>firmware file %1: %2; nothing was sent</translation>
+    </message>
+    <message>
+        <source>cannot write the read-back to %1: %2; nothing was sent</source>
+        <translation>cannot write the read-back to %1: %2; nothing was sent</translation>
+    </message>
+    <message>
+        <source>line %1: %2 (%3 rejected line in all; --lenient skips them)</source>
+        <translation>line %1: %2 (%3 rejected line in all; --lenient skips them)</translation>
+    </message>
+    <message>
+        <source>line %1: %2 (%3 rejected lines in all; --lenient skips them)</source>
+        <translation>line %1: %2 (%3 rejected lines in all; --lenient skips them)</translation>
+    </message>
+    <message>
+        <source>no end-of-file record; the file may be cut short (--lenient accepts it)</source>
+        <translation>no end-of-file record; the file may be cut short (--lenient accepts it)</translation>
+    </message>
+    <message>
+        <source>holds no data (--lenient programs nothing and succeeds)</source>
+        <translation>holds no data (--lenient programs nothing and succeeds)</translation>
+    </message>
+    <message>
+        <source>its data (%1 bytes) is larger than the %2-byte flash</source>
+        <translation>its data (%1 bytes) is larger than the %2-byte flash</translation>
+    </message>
+    <message>
+        <source>it is a directory</source>
+        <translation>it is a directory</translation>
+    </message>
+    <message>
+        <source>the folder %1 does not exist</source>
+        <translation>the folder %1 does not exist</translation>
+    </message>
+    <message>
+        <source>the folder %1: %2</source>
+        <translation>the folder %1: %2</translation>
+    </message>
+    <message>
+        <source>%1; nothing was sent</source>
+        <translation>%1; nothing was sent</translation>
+    </message>
+    <message>
+        <source>job %1: %2; nothing was sent</source>
+        <translation>job %1: %2; nothing was sent</translation>
+    </message>
+</context>
+<context>
     <name>QtOperatorDialogs</name>
     <message>
         <source>Pliki HEX/BIN (*.bin, *.hex)</source>
@@ -379,6 +472,21 @@ Continue anyway?</translation>
     <message>
         <source>Blad podczas zakonczenia procedury</source>
         <translation>Error ending the procedure</translation>
+    </message>
+</context>
+<context>
+    <name>SerialPorts</name>
+    <message>
+        <source>Serial ports of this system:</source>
+        <translation>Serial ports of this system:</translation>
+    </message>
+    <message>
+        <source>(none found)</source>
+        <translation>(none found)</translation>
+    </message>
+    <message>
+        <source>Port names:</source>
+        <translation>Port names:</translation>
     </message>
 </context>
 <context>
@@ -546,6 +654,33 @@ Continue anyway?</translation>
     <message>
         <source>Gotowy...</source>
         <translation>Ready...</translation>
+    </message>
+</context>
+<context>
+    <name>UnitChannel</name>
+    <message>
+        <source>cannot write the trace to %1: %2; nothing was sent</source>
+        <translation>cannot write the trace to %1: %2; nothing was sent</translation>
+    </message>
+    <message>
+        <source>cannot open serial port %1: %2</source>
+        <translation>cannot open serial port %1: %2</translation>
+    </message>
+    <message>
+        <source>cannot open serial port %1 (%2): %3</source>
+        <translation>cannot open serial port %1 (%2): %3</translation>
+    </message>
+    <message>
+        <source>Job %1, firmware %2, serial %3</source>
+        <translation>Job %1, firmware %2, serial %3</translation>
+    </message>
+    <message>
+        <source>Job %1, firmware %2</source>
+        <translation>Job %1, firmware %2</translation>
+    </message>
+    <message>
+        <source>the record of this run could not be written: %1</source>
+        <translation>the record of this run could not be written: %1</translation>
     </message>
 </context>
 <context>

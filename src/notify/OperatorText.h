@@ -1,6 +1,8 @@
 #pragma once
 
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 namespace orvex {
 
@@ -24,5 +26,9 @@ void installTextTranslator(TextTranslator translator);
 
 // The text in the language chosen; the source itself when none was.
 std::string translated(OperatorText text);
+
+// The same with %1 to %9 filled in one pass, byte for byte: a value holding
+// "%2", or bytes that are not UTF-8 (a file name), stays as it is.
+std::string translated(OperatorText format, std::initializer_list<std::string_view> values);
 
 } // namespace orvex

@@ -26,7 +26,7 @@ inline QString text(OperatorText own)
 template <typename... Values>
 std::string fillText(OperatorText format, const Values&... values)
 {
-    return lang::uiText(format).arg(QString::fromStdString(values)...).toStdString();
+    return translated(format, {values...});
 }
 
 } // namespace orvex::station
