@@ -78,14 +78,16 @@ std::optional<Refusal> checkJobImage(const Job& job, const FirmwareImage& image,
 {
     const std::string actual = snapshotOf(image) ? snapshotOf(image)->file.sha256 : std::string();
     if (actual != job.sha256)
-        return refuseJob(translated(ORVEX_TEXT("CliRun", "firmware file %1 has SHA-256 %2, but job %3 was written for SHA-256 %4"),
-                                    {job.firmwarePath, actual, job.name, job.sha256}));
+        return refuseJob(
+            translated(ORVEX_TEXT("CliRun", "firmware file %1 has SHA-256 %2, but job %3 was written for SHA-256 %4"),
+                       {job.firmwarePath, actual, job.name, job.sha256}));
     if (!job.serial)
         return std::nullopt;
     if (!records.enabled())
-        return Refusal{kExitRecords, translated(ORVEX_TEXT("CliRun", "job %1 numbers its units, which needs the records "
-                                                                     "database, and records are off; nothing was sent"),
-                                                {job.name})};
+        return Refusal{kExitRecords,
+                       translated(ORVEX_TEXT("CliRun", "job %1 numbers its units, which needs the records "
+                                                       "database, and records are off; nothing was sent"),
+                                  {job.name})};
     if (const auto problem = checkSerialNumbering(*job.serial, ProgrammerDevice::kFlashSize))
         return Refusal{kExitRecords, translated(kJobRefused, {job.name, *problem})};
     return std::nullopt;
@@ -98,16 +100,18 @@ std::optional<Refusal> checkSeveralPorts(const CliOptions& options)
         return std::nullopt;
     for (const auto& pattern : {options.readBackFile, options.traceFile})
         if (pattern && pattern->find("{port}") == std::string::npos)
-            return Refusal{kExitUsage, translated(ORVEX_TEXT("CliRun", "with several ports, %1 needs {port} in its name, "
-                                                                   "so that each unit has a file of its own"),
-                                                  {*pattern})};
+            return Refusal{kExitUsage,
+                           translated(ORVEX_TEXT("CliRun", "with several ports, %1 needs {port} in its name, "
+                                                           "so that each unit has a file of its own"),
+                                      {*pattern})};
     for (auto port = options.ports.begin(); port != options.ports.end(); ++port)
         for (auto other = options.ports.begin(); other != port; ++other) {
             if (*other == *port)
                 return Refusal{kExitUsage, translated(ORVEX_TEXT("CliRun", "port %1 is given twice"), {*port})};
             if ((options.readBackFile || options.traceFile) && portFileName(*other) == portFileName(*port))
-                return Refusal{kExitUsage, translated(ORVEX_TEXT("CliRun", "ports %1 and %2 would both fill {port} with %3"),
-                                                      {*other, *port, portFileName(*port)})};
+                return Refusal{kExitUsage,
+                               translated(ORVEX_TEXT("CliRun", "ports %1 and %2 would both fill {port} with %3"),
+                                          {*other, *port, portFileName(*port)})};
         }
     return std::nullopt;
 }

@@ -71,8 +71,9 @@ std::optional<Refusal> UnitChannel::prepare()
     const std::string tracePath = withPortName(*plan_.options.traceFile, port_);
     trace_ = TraceFile::create(tracePath);
     if (!trace_)
-        return Refusal{kExitUsage, translated(ORVEX_TEXT("UnitChannel", "cannot write the trace to %1: %2; nothing was sent"),
-                                              {tracePath, std::strerror(errno)})};
+        return Refusal{kExitUsage,
+                       translated(ORVEX_TEXT("UnitChannel", "cannot write the trace to %1: %2; nothing was sent"),
+                                  {tracePath, std::strerror(errno)})};
     return std::nullopt;
 }
 
@@ -96,12 +97,11 @@ void UnitChannel::startWorker()
 std::optional<Refusal> UnitChannel::open(RecordKeeping& records)
 {
     if (device_.failure)
-        return Refusal{kExitPortNotOpened,
-                       translated(ORVEX_TEXT("UnitChannel", "cannot open serial port %1: %2"), {port_, *device_.failure})};
+        return Refusal{kExitPortNotOpened, translated(ORVEX_TEXT("UnitChannel", "cannot open serial port %1: %2"),
+                                                      {port_, *device_.failure})};
     if (const WorkerWaiter::PortState port = waiter_.waitForPort(); !port.open)
-        return Refusal{kExitPortNotOpened,
-                       translated(ORVEX_TEXT("UnitChannel", "cannot open serial port %1 (%2): %3"),
-                                  {port_, device_.device, port.openFailure})};
+        return Refusal{kExitPortNotOpened, translated(ORVEX_TEXT("UnitChannel", "cannot open serial port %1 (%2): %3"),
+                                                      {port_, device_.device, port.openFailure})};
     context_.runId = QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString();
     context_.port = port_;
     context_.device = device_.device;
@@ -146,10 +146,10 @@ void UnitChannel::printJobLine() const
 {
     const Job& job = *plan_.job;
     const std::string firmware = shortDigest(job.sha256);
-    const std::string line =
-        context_.serial ? translated(ORVEX_TEXT("UnitChannel", "Job %1, firmware %2, serial %3"),
-                                     {job.name, firmware, std::to_string(*context_.serial)})
-                        : translated(ORVEX_TEXT("UnitChannel", "Job %1, firmware %2"), {job.name, firmware});
+    const std::string line = context_.serial
+                                 ? translated(ORVEX_TEXT("UnitChannel", "Job %1, firmware %2, serial %3"),
+                                              {job.name, firmware, std::to_string(*context_.serial)})
+                                 : translated(ORVEX_TEXT("UnitChannel", "Job %1, firmware %2"), {job.name, firmware});
     const std::lock_guard lock(outputLock());
     std::fprintf(plan_.options.json || readBackToStdout(plan_.options) ? stderr : stdout, "%s%s\n",
                  plan_.severalUnits ? (port_ + ": ").c_str() : "", line.c_str());
@@ -181,9 +181,10 @@ int UnitChannel::exitStatusWithRecord(int status) const
     if (!outcome || !outcome->failure)
         return status;
     const std::lock_guard lock(outputLock());
-    std::fprintf(stderr, "orvex-cli: %s%s\n", plan_.severalUnits ? (port_ + ": ").c_str() : "",
-                 translated(ORVEX_TEXT("UnitChannel", "the record of this run could not be written: %1"), {*outcome->failure})
-                     .c_str());
+    std::fprintf(
+        stderr, "orvex-cli: %s%s\n", plan_.severalUnits ? (port_ + ": ").c_str() : "",
+        translated(ORVEX_TEXT("UnitChannel", "the record of this run could not be written: %1"), {*outcome->failure})
+            .c_str());
     return status == kExitSuccess ? kExitRecords : status;
 }
 
