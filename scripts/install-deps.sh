@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-serialport-dev qt6-svg-dev libgl1-mesa-dev
+  qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
   libqt6sql6-sqlite libqt6sql6-psql postgresql sqlite3
   libgtest-dev googletest
   clang libclang-rt-14-dev clang-format

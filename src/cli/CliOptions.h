@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lang/Language.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -60,6 +62,8 @@ struct ParsedCommandLine {
     std::optional<CliOptions> options;
     // The help or version text for ShowText, the reason for Refuse.
     std::string message;
+    // --lang; none leaves the choice to config.cfg.
+    std::optional<lang::Language> language;
 };
 
 ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments);

@@ -37,7 +37,7 @@ std::variant<RecordsTarget, Refusal> chooseRecordsTarget(const CliOptions& optio
     deriveProgramDirectory();
     auto chosen = chosenRecordsTarget(options.records);
     if (const auto* reason = std::get_if<std::string>(&chosen))
-        return Refusal{kExitUsage, *reason + "; nothing was sent"};
+        return Refusal{kExitUsage, translated(kNothingSent, {*reason})};
     return std::get<RecordsTarget>(chosen);
 }
 

@@ -40,8 +40,10 @@ std::optional<Refusal> loadFirmware(FirmwareImage& image, const CliOptions& opti
 {
     if (!usesFirmware(options)) {
         if (options.firmwareFile)
-            std::fprintf(stderr, "orvex-cli: %s is not used without --program or --verify\n",
-                         options.firmwareFile->c_str());
+            std::fprintf(stderr, "orvex-cli: %s\n",
+                         translated(ORVEX_TEXT("CliRun", "%1 is not used without --program or --verify"),
+                                    {*options.firmwareFile})
+                             .c_str());
         return std::nullopt;
     }
     image.load(*options.firmwareFile);
@@ -50,7 +52,7 @@ std::optional<Refusal> loadFirmware(FirmwareImage& image, const CliOptions& opti
 
 Refusal refuseJob(const std::string& reason)
 {
-    return {kExitUsage, reason + "; nothing was sent"};
+    return {kExitUsage, translated(kNothingSent, {reason})};
 }
 
 // The job's procedure in place of step options, and the port it may use.
@@ -66,7 +68,7 @@ std::optional<Refusal> applyJob(const Job& job, CliOptions& options)
     }
     for (const std::string& port : options.ports)
         if (!job.ports.empty() && std::find(job.ports.begin(), job.ports.end(), port) == job.ports.end())
-            return refuseJob("job " + job.name + " does not run on port " + port);
+            return refuseJob(translated(ORVEX_TEXT("CliRun", "job %1 does not run on port %2"), {job.name, port}));
     return std::nullopt;
 }
 
@@ -76,15 +78,18 @@ std::optional<Refusal> checkJobImage(const Job& job, const FirmwareImage& image,
 {
     const std::string actual = snapshotOf(image) ? snapshotOf(image)->file.sha256 : std::string();
     if (actual != job.sha256)
-        return refuseJob("firmware file " + job.firmwarePath + " has SHA-256 " + actual + ", but job " + job.name
-                         + " was written for SHA-256 " + job.sha256);
+        return refuseJob(
+            translated(ORVEX_TEXT("CliRun", "firmware file %1 has SHA-256 %2, but job %3 was written for SHA-256 %4"),
+                       {job.firmwarePath, actual, job.name, job.sha256}));
     if (!job.serial)
         return std::nullopt;
     if (!records.enabled())
-        return Refusal{kExitRecords, "job " + job.name + " numbers its units, which needs the records database, "
-                                     "and records are off; nothing was sent"};
+        return Refusal{kExitRecords,
+                       translated(ORVEX_TEXT("CliRun", "job %1 numbers its units, which needs the records "
+                                                       "database, and records are off; nothing was sent"),
+                                  {job.name})};
     if (const auto problem = checkSerialNumbering(*job.serial, ProgrammerDevice::kFlashSize))
-        return Refusal{kExitRecords, "job " + job.name + ": " + *problem + "; nothing was sent"};
+        return Refusal{kExitRecords, translated(kJobRefused, {job.name, *problem})};
     return std::nullopt;
 }
 
@@ -95,15 +100,18 @@ std::optional<Refusal> checkSeveralPorts(const CliOptions& options)
         return std::nullopt;
     for (const auto& pattern : {options.readBackFile, options.traceFile})
         if (pattern && pattern->find("{port}") == std::string::npos)
-            return Refusal{kExitUsage, "with several ports, " + *pattern
-                                           + " needs {port} in its name, so that each unit has a file of its own"};
+            return Refusal{kExitUsage,
+                           translated(ORVEX_TEXT("CliRun", "with several ports, %1 needs {port} in its name, "
+                                                           "so that each unit has a file of its own"),
+                                      {*pattern})};
     for (auto port = options.ports.begin(); port != options.ports.end(); ++port)
         for (auto other = options.ports.begin(); other != port; ++other) {
             if (*other == *port)
-                return Refusal{kExitUsage, "port " + *port + " is given twice"};
+                return Refusal{kExitUsage, translated(ORVEX_TEXT("CliRun", "port %1 is given twice"), {*port})};
             if ((options.readBackFile || options.traceFile) && portFileName(*other) == portFileName(*port))
-                return Refusal{kExitUsage, "ports " + *other + " and " + *port + " would both fill {port} with "
-                                               + portFileName(*port)};
+                return Refusal{kExitUsage,
+                               translated(ORVEX_TEXT("CliRun", "ports %1 and %2 would both fill {port} with %3"),
+                                          {*other, *port, portFileName(*port)})};
         }
     return std::nullopt;
 }
@@ -141,7 +149,9 @@ std::vector<int> runUnits(Channels& channels, RecordKeeping& records)
 void printSummary(const std::vector<int>& statuses)
 {
     const auto passed = std::count(statuses.begin(), statuses.end(), kExitSuccess);
-    std::printf("%td of %zu units OK\n", passed, statuses.size());
+    std::printf("%s\n", translated(ORVEX_TEXT("CliRun", "%1 of %2 units OK"),
+                                   {std::to_string(passed), std::to_string(statuses.size())})
+                            .c_str());
     std::fflush(stdout);
 }
 

@@ -2,6 +2,7 @@
 
 #include "cli/OutputLock.h"
 #include "engine/RunTexts.h"
+#include "notify/OperatorText.h"
 
 namespace orvex::cli {
 
@@ -33,7 +34,8 @@ void ConsolePresenter::reportSaveFailure(const std::string& path, const std::str
 {
     const std::lock_guard lock(outputLock());
     progress_.clear();
-    std::fprintf(err_, "orvex-cli: %scannot write %s: %s\n", linePrefix_.c_str(), path.c_str(), reason.c_str());
+    std::fprintf(err_, "orvex-cli: %s%s\n", linePrefix_.c_str(),
+                 translated(ORVEX_TEXT("ConsolePresenter", "cannot write %1: %2"), {path, reason}).c_str());
 }
 
 void ConsolePresenter::printLine(const std::string& text)

@@ -25,12 +25,14 @@ namespace fs = std::filesystem;
 
 Refusal refuseFirmware(const std::string& path, const std::string& reason)
 {
-    return {kExitUsage, "firmware file " + path + ": " + reason + "; nothing was sent"};
+    return {kExitUsage, translated(ORVEX_TEXT("Preflight", "firmware file %1: %2; nothing was sent"), {path, reason})};
 }
 
 Refusal refuseReadBack(const std::string& path, const std::string& reason)
 {
-    return {kExitReadBackNotWritten, "cannot write the read-back to " + path + ": " + reason + "; nothing was sent"};
+    return {
+        kExitReadBackNotWritten,
+        translated(ORVEX_TEXT("Preflight", "cannot write the read-back to %1: %2; nothing was sent"), {path, reason})};
 }
 
 std::string systemReason()
@@ -44,12 +46,16 @@ std::optional<Refusal> checkHexLines(const FirmwareImage& image, const std::stri
     if (!report.rejectedLines.empty()) {
         const RejectedLine& first = report.rejectedLines.front();
         const std::size_t count = report.rejectedLineCount;
-        return refuseFirmware(path, "line " + std::to_string(first.lineNumber) + ": " + describe(first.reason) + " ("
-                                        + std::to_string(count) + (count == 1 ? " rejected line" : " rejected lines")
-                                        + " in all; --lenient skips them)");
+        const OperatorText reason
+            = count == 1 ? ORVEX_TEXT("Preflight", "line %1: %2 (%3 rejected line in all; --lenient skips them)")
+                         : ORVEX_TEXT("Preflight", "line %1: %2 (%3 rejected lines in all; --lenient skips them)");
+        return refuseFirmware(path, translated(reason, {std::to_string(first.lineNumber), describe(first.reason),
+                                                        std::to_string(count)}));
     }
     if (!report.endRecordSeen)
-        return refuseFirmware(path, "no end-of-file record; the file may be cut short (--lenient accepts it)");
+        return refuseFirmware(
+            path, translated(ORVEX_TEXT("Preflight",
+                                        "no end-of-file record; the file may be cut short (--lenient accepts it)")));
     return std::nullopt;
 }
 
@@ -66,11 +72,13 @@ std::optional<Refusal> checkFirmware(const FirmwareImage& image, const CliOption
             if (auto refusal = checkHexLines(image, path))
                 return refusal;
         if (image.dataSize() == 0)
-            return refuseFirmware(path, "holds no data (--lenient programs nothing and succeeds)");
+            return refuseFirmware(
+                path, translated(ORVEX_TEXT("Preflight", "holds no data (--lenient programs nothing and succeeds)")));
     }
     if (!ProgrammerDevice::fitsFlash(image.dataSize()))
-        return refuseFirmware(path, "its data (" + std::to_string(image.dataSize()) + " bytes) is larger than the "
-                                        + std::to_string(ProgrammerDevice::kFlashSize) + "-byte flash");
+        return refuseFirmware(
+            path, translated(ORVEX_TEXT("Preflight", "its data (%1 bytes) is larger than the %2-byte flash"),
+                             {std::to_string(image.dataSize()), std::to_string(ProgrammerDevice::kFlashSize)}));
     return std::nullopt;
 }
 
@@ -81,14 +89,16 @@ std::optional<Refusal> checkReadBackTarget(const std::string& path)
     std::error_code error;
     const fs::path target(path);
     if (fs::is_directory(target, error))
-        return refuseReadBack(path, "it is a directory");
+        return refuseReadBack(path, translated(ORVEX_TEXT("Preflight", "it is a directory")));
     if (fs::exists(fs::symlink_status(target, error)))
         return ::access(path.c_str(), W_OK) == 0 ? std::nullopt : std::optional(refuseReadBack(path, systemReason()));
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     if (!fs::is_directory(folder, error))
-        return refuseReadBack(path, "the folder " + folder.string() + " does not exist");
+        return refuseReadBack(path,
+                              translated(ORVEX_TEXT("Preflight", "the folder %1 does not exist"), {folder.string()}));
     if (::access(folder.string().c_str(), W_OK) != 0)
-        return refuseReadBack(path, "the folder " + folder.string() + ": " + systemReason());
+        return refuseReadBack(
+            path, translated(ORVEX_TEXT("Preflight", "the folder %1: %2"), {folder.string(), systemReason()}));
     return std::nullopt;
 }
 

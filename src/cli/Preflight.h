@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/CliOptions.h"
+#include "notify/OperatorText.h"
 
 #include <optional>
 #include <string>
@@ -17,6 +18,10 @@ struct Refusal {
     int exitStatus;
     std::string message;
 };
+
+// A refusal's reason, and a job's that cannot run.
+inline constexpr OperatorText kNothingSent = ORVEX_TEXT("Preflight", "%1; nothing was sent");
+inline constexpr OperatorText kJobRefused = ORVEX_TEXT("Preflight", "job %1: %2; nothing was sent");
 
 // The loaded firmware must be a file that was read whole and, unless the
 // options are lenient, a HEX file without rejected lines, with its end

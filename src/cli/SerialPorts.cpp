@@ -1,5 +1,7 @@
 #include "cli/SerialPorts.h"
 
+#include "notify/OperatorText.h"
+
 #include <QSerialPortInfo>
 
 #include <filesystem>
@@ -44,9 +46,9 @@ std::string byIdName(const QSerialPortInfo& info)
 void listSerialPorts(std::FILE* out, const PortDeviceMap& configured)
 {
     const auto ports = QSerialPortInfo::availablePorts();
-    std::fprintf(out, "Serial ports of this system:\n");
+    std::fprintf(out, "%s\n", translated(ORVEX_TEXT("SerialPorts", "Serial ports of this system:")).c_str());
     if (ports.isEmpty())
-        std::fprintf(out, "  (none found)\n");
+        std::fprintf(out, "  %s\n", translated(ORVEX_TEXT("SerialPorts", "(none found)")).c_str());
     for (const QSerialPortInfo& info : ports) {
         std::fprintf(out, "  %s  by-id: %s  description: %s  manufacturer: %s  serial number: %s  latency timer: %s\n",
                      info.systemLocation().toStdString().c_str(), byIdName(info).c_str(),
@@ -54,7 +56,7 @@ void listSerialPorts(std::FILE* out, const PortDeviceMap& configured)
                      orDash(info.manufacturer()).c_str(), orDash(info.serialNumber()).c_str(),
                      latencyTimer(info).c_str());
     }
-    std::fprintf(out, "Port names:\n");
+    std::fprintf(out, "%s\n", translated(ORVEX_TEXT("SerialPorts", "Port names:")).c_str());
     for (int portNumber = 1; portNumber <= kComPortCount; ++portNumber) {
         const bool fromConfig = configured.contains(portNumber);
         std::fprintf(out, "  COM%d = %s%s\n", portNumber, portDeviceName(portNumber, configured).c_str(),

@@ -71,8 +71,9 @@ std::optional<Refusal> UnitChannel::prepare()
     const std::string tracePath = withPortName(*plan_.options.traceFile, port_);
     trace_ = TraceFile::create(tracePath);
     if (!trace_)
-        return Refusal{kExitUsage, "cannot write the trace to " + tracePath + ": " + std::strerror(errno)
-                                       + "; nothing was sent"};
+        return Refusal{kExitUsage,
+                       translated(ORVEX_TEXT("UnitChannel", "cannot write the trace to %1: %2; nothing was sent"),
+                                  {tracePath, std::strerror(errno)})};
     return std::nullopt;
 }
 
@@ -96,10 +97,11 @@ void UnitChannel::startWorker()
 std::optional<Refusal> UnitChannel::open(RecordKeeping& records)
 {
     if (device_.failure)
-        return Refusal{kExitPortNotOpened, "cannot open serial port " + port_ + ": " + *device_.failure};
+        return Refusal{kExitPortNotOpened, translated(ORVEX_TEXT("UnitChannel", "cannot open serial port %1: %2"),
+                                                      {port_, *device_.failure})};
     if (const WorkerWaiter::PortState port = waiter_.waitForPort(); !port.open)
-        return Refusal{kExitPortNotOpened,
-                       "cannot open serial port " + port_ + " (" + device_.device + "): " + port.openFailure};
+        return Refusal{kExitPortNotOpened, translated(ORVEX_TEXT("UnitChannel", "cannot open serial port %1 (%2): %3"),
+                                                      {port_, device_.device, port.openFailure})};
     context_.runId = QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString();
     context_.port = port_;
     context_.device = device_.device;
@@ -122,7 +124,7 @@ std::optional<Refusal> UnitChannel::takeSerial(RecordKeeping& records)
         return std::nullopt;
     auto taken = records.takeSerial(job.name, *job.serial);
     if (const auto* reason = std::get_if<std::string>(&taken))
-        return Refusal{kExitRecords, "job " + job.name + ": " + *reason + "; nothing was sent"};
+        return Refusal{kExitRecords, translated(kJobRefused, {job.name, *reason})};
     context_.serial = std::get<std::int64_t>(taken);
     context_.reuseSerialOnFailure = job.serial->reuseOnFailure;
     image_ = numberedImage(*image_, *job.serial, *context_.serial);
@@ -143,11 +145,14 @@ std::optional<Refusal> UnitChannel::fixJobReadBack()
 void UnitChannel::printJobLine() const
 {
     const Job& job = *plan_.job;
-    const std::string serial = context_.serial ? ", serial " + std::to_string(*context_.serial) : "";
+    const std::string firmware = shortDigest(job.sha256);
+    const std::string line = context_.serial
+                                 ? translated(ORVEX_TEXT("UnitChannel", "Job %1, firmware %2, serial %3"),
+                                              {job.name, firmware, std::to_string(*context_.serial)})
+                                 : translated(ORVEX_TEXT("UnitChannel", "Job %1, firmware %2"), {job.name, firmware});
     const std::lock_guard lock(outputLock());
-    std::fprintf(plan_.options.json || readBackToStdout(plan_.options) ? stderr : stdout, "%sJob %s, firmware %s%s\n",
-                 plan_.severalUnits ? (port_ + ": ").c_str() : "", job.name.c_str(), shortDigest(job.sha256).c_str(),
-                 serial.c_str());
+    std::fprintf(plan_.options.json || readBackToStdout(plan_.options) ? stderr : stdout, "%s%s\n",
+                 plan_.severalUnits ? (port_ + ": ").c_str() : "", line.c_str());
     std::fflush(nullptr);
 }
 
@@ -176,8 +181,10 @@ int UnitChannel::exitStatusWithRecord(int status) const
     if (!outcome || !outcome->failure)
         return status;
     const std::lock_guard lock(outputLock());
-    std::fprintf(stderr, "orvex-cli: %sthe record of this run could not be written: %s\n",
-                 plan_.severalUnits ? (port_ + ": ").c_str() : "", outcome->failure->c_str());
+    std::fprintf(
+        stderr, "orvex-cli: %s%s\n", plan_.severalUnits ? (port_ + ": ").c_str() : "",
+        translated(ORVEX_TEXT("UnitChannel", "the record of this run could not be written: %1"), {*outcome->failure})
+            .c_str());
     return status == kExitSuccess ? kExitRecords : status;
 }
 

@@ -2,6 +2,8 @@
 #include "cli/CliRecords.h"
 #include "cli/CliRun.h"
 #include "cli/JsonEventWriter.h"
+#include "lang/Language.h"
+#include "settings/ProgramDirectory.h"
 
 #include <QCoreApplication>
 
@@ -17,6 +19,8 @@ int main(int argc, char** argv)
     using namespace orvex::cli;
     const std::vector<std::string> arguments(argv, argv + argc);
     const ParsedCommandLine parsed = parseCommandLine(arguments);
+    orvex::deriveProgramDirectory();
+    orvex::lang::useLanguage(parsed.language ? *parsed.language : orvex::lang::configuredLanguage());
     switch (parsed.action) {
     case ParsedCommandLine::Action::ShowText:
         std::fputs(parsed.message.c_str(), stdout);

@@ -1,6 +1,7 @@
 #include "engine/RunTexts.h"
 
 #include "device/TextFormat.h"
+#include "notify/OperatorText.h"
 
 namespace orvex::RunTexts {
 
@@ -8,33 +9,33 @@ namespace {
 
 constexpr const char* kVersionOnline = "Prog ver.: %c.%c.%c ONLINE";
 constexpr const char* kConnectionError = "Connection ERROR";
-constexpr const char* kCommunicationError = "ERROR komunikacji";
+constexpr OperatorText kCommunicationError = ORVEX_TEXT("RunTexts", "ERROR komunikacji");
 constexpr const char* kPowerOnError = "Prog Power ON ERROR";
 constexpr const char* kPowerOffError = "Prog Power OFF ERROR";
 
-constexpr const char* kErasing = "Kasowanie FLASH... ";
-constexpr const char* kBlankTesting = "Test czystości... ";
+constexpr OperatorText kErasing = ORVEX_TEXT("RunTexts", "Kasowanie FLASH... ");
+constexpr OperatorText kBlankTesting = ORVEX_TEXT("RunTexts", "Test czystości... ");
 constexpr const char* kOk = "OK";
 constexpr const char* kError = "ERROR";
-constexpr const char* kNoConnection = "Blad polaczenia";
+constexpr OperatorText kNoConnection = ORVEX_TEXT("RunTexts", "Blad polaczenia");
 
-constexpr const char* kProgramming = "Programowanie ";
-constexpr const char* kVerifying = "Weryfikacja ";
-constexpr const char* kReading = "Odczyt ";
+constexpr OperatorText kProgramming = ORVEX_TEXT("RunTexts", "Programowanie ");
+constexpr OperatorText kVerifying = ORVEX_TEXT("RunTexts", "Weryfikacja ");
+constexpr OperatorText kReading = ORVEX_TEXT("RunTexts", "Odczyt ");
 constexpr const char* kImageTransferRunning = "...";
 constexpr const char* kReadRunning = " ...";
 constexpr const char* kProgressSuffix = ": %i/%i";
 constexpr const char* kInitError = "INIT ERROR";
 constexpr const char* kBlockErrorAt = "ERROR at %i";
-constexpr const char* kTransferCommunicationError = "ERR komunikacji";
-constexpr const char* kReadReplyError = "ERR odczytu";
+constexpr OperatorText kTransferCommunicationError = ORVEX_TEXT("RunTexts", "ERR komunikacji");
+constexpr OperatorText kReadReplyError = ORVEX_TEXT("RunTexts", "ERR odczytu");
 constexpr const char* kEndError = "End ERROR";
 constexpr const char* kTransferOk = "... OK";
-constexpr const char* kOutOfMemory = "Za malo pamieci!!!";
+constexpr OperatorText kOutOfMemory = ORVEX_TEXT("RunTexts", "Za malo pamieci!!!");
 
-constexpr const char* kRunSucceeded = "PROGRAM OK. Czas: %.3f s";
+constexpr OperatorText kRunSucceeded = ORVEX_TEXT("RunTexts", "PROGRAM OK. Czas: %.3f s");
 // After the run time when the data read back was not saved.
-constexpr const char* kReadBackNotSaved = " — odczytu nie zapisano";
+constexpr OperatorText kReadBackNotSaved = ORVEX_TEXT("RunTexts", " — odczytu nie zapisano");
 
 bool failedOnTheLine(StepOutcome outcome)
 {
@@ -54,7 +55,7 @@ std::string powerLine(const StepFinished& finished)
     if (finished.ok())
         return {};
     if (failedOnTheLine(finished.outcome))
-        return kCommunicationError;
+        return translated(kCommunicationError);
     return finished.step == RunStep::PowerOn ? kPowerOnError : kPowerOffError;
 }
 
@@ -63,11 +64,11 @@ std::string powerLine(const StepFinished& finished)
 std::string wholeFlashLine(const StepFinished& finished)
 {
     if (failedOnTheLine(finished.outcome))
-        return kNoConnection;
+        return translated(kNoConnection);
     return *startLine(finished.step) + (finished.ok() ? kOk : kError);
 }
 
-const char* transferSuffix(const StepFinished& finished)
+std::string transferSuffix(const StepFinished& finished)
 {
     switch (finished.outcome) {
     case StepOutcome::Ok:
@@ -77,12 +78,35 @@ const char* transferSuffix(const StepFinished& finished)
     case StepOutcome::EndRefused:
         return kEndError;
     case StepOutcome::BadReadReply:
-        return kReadReplyError;
+        return translated(kReadReplyError);
     case StepOutcome::OutOfMemory:
-        return kOutOfMemory;
+        return translated(kOutOfMemory);
     default:
-        return kTransferCommunicationError;
+        return translated(kTransferCommunicationError);
     }
+}
+
+OperatorText failureMessage(RunStep failedStep)
+{
+    switch (failedStep) {
+    case RunStep::Detect:
+        return ORVEX_TEXT("RunTexts", "Blad polaczenia z programatorem");
+    case RunStep::PowerOn:
+        return ORVEX_TEXT("RunTexts", "Blad inicjalizacji programowania");
+    case RunStep::Erase:
+        return ORVEX_TEXT("RunTexts", "Blad podczas kasowania ukladu");
+    case RunStep::BlankTest:
+        return ORVEX_TEXT("RunTexts", "Blad - pamiec zapisana");
+    case RunStep::Program:
+        return ORVEX_TEXT("RunTexts", "Blad podczas programowania ukladu");
+    case RunStep::Verify:
+        return ORVEX_TEXT("RunTexts", "Blad podczas weryfikacji programu");
+    case RunStep::Read:
+        return ORVEX_TEXT("RunTexts", "Blad podczas odczytu programu");
+    case RunStep::PowerOff:
+        break;
+    }
+    return ORVEX_TEXT("RunTexts", "Blad podczas zakonczenia procedury");
 }
 
 std::string transferLine(const StepFinished& finished)
@@ -121,15 +145,15 @@ std::optional<std::string> startLine(RunStep step)
 {
     switch (step) {
     case RunStep::Erase:
-        return kErasing;
+        return translated(kErasing);
     case RunStep::BlankTest:
-        return kBlankTesting;
+        return translated(kBlankTesting);
     case RunStep::Program:
-        return kProgramming;
+        return translated(kProgramming);
     case RunStep::Verify:
-        return kVerifying;
+        return translated(kVerifying);
     case RunStep::Read:
-        return kReading;
+        return translated(kReading);
     case RunStep::Detect:
     case RunStep::PowerOn:
     case RunStep::PowerOff:
@@ -180,28 +204,10 @@ std::string finishedLine(const StepFinished& finished)
 
 std::string runMessage(const RunFinished& finished)
 {
-    if (finished.ok()) {
-        return formatText(kRunSucceeded, finished.seconds) + (finished.readBackLost() ? kReadBackNotSaved : "");
-    }
-    switch (*finished.failedStep) {
-    case RunStep::Detect:
-        return "Blad polaczenia z programatorem";
-    case RunStep::PowerOn:
-        return "Blad inicjalizacji programowania";
-    case RunStep::Erase:
-        return "Blad podczas kasowania ukladu";
-    case RunStep::BlankTest:
-        return "Blad - pamiec zapisana";
-    case RunStep::Program:
-        return "Blad podczas programowania ukladu";
-    case RunStep::Verify:
-        return "Blad podczas weryfikacji programu";
-    case RunStep::Read:
-        return "Blad podczas odczytu programu";
-    case RunStep::PowerOff:
-        break;
-    }
-    return "Blad podczas zakonczenia procedury";
+    if (!finished.ok())
+        return translated(failureMessage(*finished.failedStep));
+    const std::string succeeded = formatText(translated(kRunSucceeded).c_str(), finished.seconds);
+    return finished.readBackLost() ? succeeded + translated(kReadBackNotSaved) : succeeded;
 }
 
 } // namespace orvex::RunTexts

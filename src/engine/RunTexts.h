@@ -10,7 +10,7 @@
 // The words a run shows the operator, made from its events: the status line
 // of each step and the result line. The window and the command line both
 // take them from here. They are the program's own fixed texts; keep them
-// exactly as they are.
+// exactly as they are: other languages translate them (notify/OperatorText.h).
 namespace orvex::RunTexts {
 
 // The window's status line of a step; none for power on and off, which

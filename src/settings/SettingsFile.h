@@ -1,5 +1,6 @@
 #pragma once
 
+#include "notify/OperatorText.h"
 #include "settings/ExclusiveFile.h"
 
 #include <cstdint>
@@ -10,7 +11,8 @@
 namespace orvex {
 
 // What the operator is told when a settings file cannot be opened.
-inline constexpr char kOpenFailureMessage[] = "Nie można otworzyć pliku z konfiguracją!!!";
+inline constexpr OperatorText kOpenFailureMessage
+    = ORVEX_TEXT("SettingsFile", "Nie można otworzyć pliku z konfiguracją!!!");
 
 // Called with the path each time SettingsFile::open fails. The window installs
 // one that shows kOpenFailureMessage in a message box; none is installed by

@@ -15,17 +15,17 @@ namespace orvex::station {
 namespace {
 
 constexpr int kLampSize = 40;
-constexpr char kTitle[] = "%1: %2";
-constexpr char kAdapter[] = "Adapter: %1";
-constexpr char kNoAdapter[] = "Adapter: —";
-constexpr char kPortOpen[] = "Port otwarty";
-constexpr char kPortClosed[] = "Port zamknięty";
-constexpr char kPortProblem[] = "Port zamknięty: %1";
-constexpr char kSerial[] = "Numer seryjny: %1";
-constexpr char kNoSerial[] = "Numer seryjny: —";
-constexpr char kCounts[] = "Dobre: %1   Złe: %2";
-constexpr char kStart[] = "Start (%1)";
-constexpr char kIdle[] = "Gotowy...";
+constexpr OperatorText kTitle = ORVEX_TEXT("ChannelPanel", "%1: %2");
+constexpr OperatorText kAdapter = ORVEX_TEXT("ChannelPanel", "Adapter: %1");
+constexpr OperatorText kNoAdapter = ORVEX_TEXT("ChannelPanel", "Adapter: —");
+constexpr OperatorText kPortOpen = ORVEX_TEXT("ChannelPanel", "Port otwarty");
+constexpr OperatorText kPortClosed = ORVEX_TEXT("ChannelPanel", "Port zamknięty");
+constexpr OperatorText kPortProblem = ORVEX_TEXT("ChannelPanel", "Port zamknięty: %1");
+constexpr OperatorText kSerial = ORVEX_TEXT("ChannelPanel", "Numer seryjny: %1");
+constexpr OperatorText kNoSerial = ORVEX_TEXT("ChannelPanel", "Numer seryjny: —");
+constexpr OperatorText kCounts = ORVEX_TEXT("ChannelPanel", "Dobre: %1   Złe: %2");
+constexpr OperatorText kStart = ORVEX_TEXT("ChannelPanel", "Start (%1)");
+constexpr OperatorText kIdle = ORVEX_TEXT("ChannelPanel", "Gotowy...");
 
 QLabel* addLabel(QGridLayout& layout, const char* name, int row, int column, int columnSpan = 1)
 {
@@ -38,9 +38,9 @@ QLabel* addLabel(QGridLayout& layout, const char* name, int row, int column, int
 QString portLineOf(const ChannelState& state)
 {
     if (state.portOpen)
-        return QString::fromUtf8(kPortOpen);
+        return text(kPortOpen);
     if (state.portProblem.empty())
-        return QString::fromUtf8(kPortClosed);
+        return text(kPortClosed);
     return text(fillText(kPortProblem, state.portProblem));
 }
 
@@ -55,7 +55,7 @@ ChannelPanel::ChannelPanel(int number, const std::string& port, const std::optio
     lamp_ = addLabel(*layout, "lamp", 0, 0);
     lamp_->setFixedSize(kLampSize, kLampSize);
     QLabel* adapter = addLabel(*layout, "adapter", 0, 1);
-    adapter->setText(adapterSerial ? text(fillText(kAdapter, *adapterSerial)) : QString::fromUtf8(kNoAdapter));
+    adapter->setText(adapterSerial ? text(fillText(kAdapter, *adapterSerial)) : text(kNoAdapter));
     portLine_ = addLabel(*layout, "portLine", 1, 0, 2);
     layout->addWidget(makeLiveArea(), 2, 0, 1, 2);
     serial_ = addLabel(*layout, "serial", 3, 0, 2);
@@ -86,7 +86,7 @@ QWidget* ChannelPanel::makeLiveArea()
     layout->setContentsMargins(0, 0, 0, 0);
     stepLine_ = new StatusLine;
     stepLine_->setObjectName("stepLine");
-    stepLine_->setText(QString::fromUtf8(kIdle));
+    stepLine_->setText(text(kIdle));
     layout->addWidget(stepLine_);
     progress_ = new QProgressBar;
     progress_->setObjectName("progress");
@@ -106,7 +106,7 @@ void ChannelPanel::show(const ChannelState& state)
     progress_->setRange(0, std::max(state.progressTotal, 1));
     progress_->setValue(state.progressDone);
     serial_->setText(state.serial ? text(fillText(kSerial, std::to_string(*state.serial)))
-                                  : QString::fromUtf8(kNoSerial));
+                                  : text(kNoSerial));
     result_->setText(text(state.result));
     counts_->setText(text(fillText(kCounts, std::to_string(state.passed), std::to_string(state.failed))));
     running_ = state.running;

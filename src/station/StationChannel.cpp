@@ -16,12 +16,12 @@ namespace orvex::station {
 
 namespace {
 
-constexpr char kChannelBusy[] = "Kanał jeszcze pracuje.";
-constexpr char kNoPort[] = "Nie można otworzyć portu %1: %2";
-constexpr char kNoReadBackFolder[] = "Nie ma folderu na odczyt: %1";
-constexpr char kSerialRefused[] = "Nie przydzielono numeru seryjnego: %1";
-constexpr char kSaveFailed[] = "Nie zapisano odczytu do %1: %2";
-constexpr char kRecordLost[] = "Nie zapisano przebiegu w bazie: %1";
+constexpr OperatorText kChannelBusy = ORVEX_TEXT("StationChannel", "Kanał jeszcze pracuje.");
+constexpr OperatorText kNoPort = ORVEX_TEXT("StationChannel", "Nie można otworzyć portu %1: %2");
+constexpr OperatorText kNoReadBackFolder = ORVEX_TEXT("StationChannel", "Nie ma folderu na odczyt: %1");
+constexpr OperatorText kSerialRefused = ORVEX_TEXT("StationChannel", "Nie przydzielono numeru seryjnego: %1");
+constexpr OperatorText kSaveFailed = ORVEX_TEXT("StationChannel", "Nie zapisano odczytu do %1: %2");
+constexpr OperatorText kRecordLost = ORVEX_TEXT("StationChannel", "Nie zapisano przebiegu w bazie: %1");
 
 bool folderExists(const std::string& path)
 {
@@ -71,7 +71,7 @@ void StationChannel::stop()
 std::optional<std::string> StationChannel::startRun(const StationJob& loaded, RecordKeeping& records)
 {
     if (running())
-        return std::string(kChannelBusy);
+        return translated(kChannelBusy);
     if (device_.failure && !resolvedNow())
         return refuse(fillText(kNoPort, port_, *device_.failure));
     RunContext context;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "lang/UiText.h"
+#include "notify/OperatorText.h"
+
 #include <QString>
 
 #include <string>
@@ -12,12 +15,18 @@ inline QString text(const std::string& utf8)
     return QString::fromStdString(utf8);
 }
 
-// A text of the window with %1, %2, ... filled in one pass, so that a file
-// name holding "%2" stays as it is.
-template <typename... Values>
-std::string fillText(const char* format, const Values&... values)
+// One of the window's own texts, in the language chosen.
+inline QString text(OperatorText own)
 {
-    return QString::fromUtf8(format).arg(QString::fromStdString(values)...).toStdString();
+    return lang::uiText(own);
+}
+
+// A text of the window in the language chosen, with %1, %2, ... filled in
+// one pass, so that a file name holding "%2" stays as it is.
+template <typename... Values>
+std::string fillText(OperatorText format, const Values&... values)
+{
+    return translated(format, {values...});
 }
 
 } // namespace orvex::station

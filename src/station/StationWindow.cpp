@@ -29,24 +29,26 @@ namespace {
 constexpr int kRefreshIntervalMs = 100;
 constexpr int kMaxChannelKeys = 9;
 
-constexpr char kCaption[] = "Stanowisko Orvex — programowanie SDA5555FL";
-constexpr char kNoJob[] = "Brak zadania";
-constexpr char kNoJobHint[] = "Otwórz zadanie: Zadanie → Otwórz zadanie... (Ctrl+O)";
-constexpr char kFirmware[] = "Firmware: %1   SHA-256: %2";
-constexpr char kNoFirmware[] = "Firmware: — (zadanie nie programuje ani nie weryfikuje)";
-constexpr char kStartAll[] = "Start wszystkich (Enter)";
-constexpr char kJobMenu[] = "&Zadanie";
-constexpr char kOpenJob[] = "&Otwórz zadanie...";
-constexpr char kQuit[] = "Za&kończ";
-constexpr char kOpenJobCaption[] = "Otwórz zadanie";
-constexpr char kJobFilter[] = "Zadania (*.job);;Wszystkie pliki (*)";
-constexpr char kJobBusy[] = "Nie można zmienić zadania, gdy kanały pracują.";
-constexpr char kJobNotRemembered[] = "Nie zapamiętano zadania na następny raz: %1";
-constexpr char kClosingWhenDone[] = "Okno zamknie się, gdy wszystkie kanały skończą pracę.";
-constexpr char kRecordsUnusable[] = "Zapisy przebiegów są wyłączone: %1";
-constexpr char kShift[] = "Zmiana";
-constexpr char kToday[] = "Dziś";
-constexpr char kTodayUnknown[] = "Dziś: brak danych z bazy zapisów";
+constexpr OperatorText kCaption = ORVEX_TEXT("StationWindow", "Stanowisko Orvex — programowanie SDA5555FL");
+constexpr OperatorText kNoJob = ORVEX_TEXT("StationWindow", "Brak zadania");
+constexpr OperatorText kNoJobHint = ORVEX_TEXT("StationWindow", "Otwórz zadanie: Zadanie → Otwórz zadanie... (Ctrl+O)");
+constexpr OperatorText kFirmware = ORVEX_TEXT("StationWindow", "Firmware: %1   SHA-256: %2");
+constexpr OperatorText kNoFirmware
+    = ORVEX_TEXT("StationWindow", "Firmware: — (zadanie nie programuje ani nie weryfikuje)");
+constexpr OperatorText kStartAll = ORVEX_TEXT("StationWindow", "Start wszystkich (Enter)");
+constexpr OperatorText kJobMenu = ORVEX_TEXT("StationWindow", "&Zadanie");
+constexpr OperatorText kOpenJob = ORVEX_TEXT("StationWindow", "&Otwórz zadanie...");
+constexpr OperatorText kQuit = ORVEX_TEXT("StationWindow", "Za&kończ");
+constexpr OperatorText kOpenJobCaption = ORVEX_TEXT("StationWindow", "Otwórz zadanie");
+constexpr OperatorText kJobFilter = ORVEX_TEXT("StationWindow", "Zadania (*.job);;Wszystkie pliki (*)");
+constexpr OperatorText kJobBusy = ORVEX_TEXT("StationWindow", "Nie można zmienić zadania, gdy kanały pracują.");
+constexpr OperatorText kJobNotRemembered = ORVEX_TEXT("StationWindow", "Nie zapamiętano zadania na następny raz: %1");
+constexpr OperatorText kClosingWhenDone
+    = ORVEX_TEXT("StationWindow", "Okno zamknie się, gdy wszystkie kanały skończą pracę.");
+constexpr OperatorText kRecordsUnusable = ORVEX_TEXT("StationWindow", "Zapisy przebiegów są wyłączone: %1");
+constexpr OperatorText kShift = ORVEX_TEXT("StationWindow", "Zmiana");
+constexpr OperatorText kToday = ORVEX_TEXT("StationWindow", "Dziś");
+constexpr OperatorText kTodayUnknown = ORVEX_TEXT("StationWindow", "Dziś: brak danych z bazy zapisów");
 
 QLabel* largeLabel(const char* name, double scale, bool bold)
 {
@@ -70,7 +72,7 @@ int gridColumns(std::size_t channels)
 
 StationWindow::StationWindow()
 {
-    setWindowTitle(QString::fromUtf8(kCaption));
+    setWindowTitle(text(kCaption));
     setWindowIcon(ui::programIcon());
     configuredPorts_ = readPortDevices(configFilePath());
     buildWindow();
@@ -120,7 +122,7 @@ void StationWindow::buildWindow()
     yields->addWidget(shiftYield_);
     yields->addWidget(todayYield_);
     footer->addLayout(yields, 1);
-    startAllButton_ = new QPushButton(QString::fromUtf8(kStartAll));
+    startAllButton_ = new QPushButton(text(kStartAll));
     startAllButton_->setObjectName("startAllButton");
     startAllButton_->setDefault(true);
     startAllButton_->setMinimumHeight(2 * startAllButton_->sizeHint().height());
@@ -132,10 +134,10 @@ void StationWindow::buildWindow()
 
 void StationWindow::buildMenu()
 {
-    QMenu* menu = menuBar()->addMenu(QString::fromUtf8(kJobMenu));
-    openAction_ = menu->addAction(QString::fromUtf8(kOpenJob), QKeySequence::Open, this, &StationWindow::chooseJob);
+    QMenu *menu = menuBar()->addMenu(text(kJobMenu));
+    openAction_ = menu->addAction(text(kOpenJob), QKeySequence::Open, this, &StationWindow::chooseJob);
     menu->addSeparator();
-    menu->addAction(QString::fromUtf8(kQuit), QKeySequence::Quit, this, &QWidget::close);
+    menu->addAction(text(kQuit), QKeySequence::Quit, this, &QWidget::close);
 }
 
 // Enter starts every idle channel wherever the focus is; 1 to 9 start one.
@@ -170,8 +172,8 @@ void StationWindow::openFirstJob(const std::optional<std::string>& path)
 std::optional<std::string> StationWindow::openJob(const std::string& path)
 {
     if (anyRunning()) {
-        showMessage(kJobBusy);
-        return std::string(kJobBusy);
+        showMessage(translated(kJobBusy));
+        return translated(kJobBusy);
     }
     auto loaded = loadStationJob(path, records_->enabled());
     if (const auto* reason = std::get_if<std::string>(&loaded)) {
@@ -191,8 +193,7 @@ std::optional<std::string> StationWindow::openJob(const std::string& path)
 
 void StationWindow::chooseJob()
 {
-    const QString chosen = QFileDialog::getOpenFileName(this, QString::fromUtf8(kOpenJobCaption), {},
-                                                        QString::fromUtf8(kJobFilter));
+    const QString chosen = QFileDialog::getOpenFileName(this, text(kOpenJobCaption), {}, text(kJobFilter));
     if (!chosen.isEmpty())
         openJob(chosen.toStdString());
 }
@@ -200,8 +201,8 @@ void StationWindow::chooseJob()
 void StationWindow::showJob()
 {
     if (!job_) {
-        jobName_->setText(QString::fromUtf8(kNoJob));
-        jobSteps_->setText(QString::fromUtf8(kNoJobHint));
+        jobName_->setText(text(kNoJob));
+        jobSteps_->setText(text(kNoJobHint));
         jobFirmware_->clear();
         return;
     }
@@ -210,7 +211,7 @@ void StationWindow::showJob()
     jobSteps_->setText(text(stepsText(job.stepSet)));
     jobFirmware_->setText(job_->image ? text(fillText(kFirmware, ui::fileNameOf(job.firmwarePath),
                                                       job_->image->file.sha256.substr(0, 12)))
-                                      : QString::fromUtf8(kNoFirmware));
+                                      : text(kNoFirmware));
 }
 
 void StationWindow::makeChannels()
@@ -342,9 +343,9 @@ bool StationWindow::countEndedRuns(std::size_t index, const ChannelState& state)
 
 void StationWindow::showYield()
 {
-    shiftYield_->setText(text(yieldLine(kShift, shift_)));
+    shiftYield_->setText(text(yieldLine(translated(kShift), shift_)));
     const std::optional<Yield> today = job_ ? todaysYield(*records_, job_->job.name) : std::nullopt;
-    todayYield_->setText(today ? text(yieldLine(kToday, *today)) : QString::fromUtf8(kTodayUnknown));
+    todayYield_->setText(today ? text(yieldLine(translated(kToday), *today)) : text(kTodayUnknown));
 }
 
 void StationWindow::closeEvent(QCloseEvent* event)
@@ -353,7 +354,7 @@ void StationWindow::closeEvent(QCloseEvent* event)
     queuedStarts_.clear();
     if (anyRunning()) {
         closing_ = true;
-        showMessage(kClosingWhenDone);
+        showMessage(translated(kClosingWhenDone));
         refresh();
         event->ignore();
         return;

@@ -1,28 +1,27 @@
 #include "station/Yield.h"
 
 #include "records/RecordKeeping.h"
+#include "lang/Language.h"
 #include "records/RunReport.h"
 #include "station/StationText.h"
-
-#include <QLocale>
 
 namespace orvex::station {
 
 namespace {
 
-constexpr char kYield[] = "%1: %2 dobrych, %3 złych, uzysk %4 %";
-constexpr char kNoRuns[] = "%1: brak przebiegów";
+constexpr OperatorText kYield = ORVEX_TEXT("Yield", "%1: %2 dobrych, %3 złych, uzysk %4 %");
+constexpr OperatorText kNoRuns = ORVEX_TEXT("Yield", "%1: brak przebiegów");
 
 } // namespace
 
-std::string yieldLine(const char* label, const Yield& yield)
+std::string yieldLine(const std::string& label, const Yield& yield)
 {
     const int all = yield.passed + yield.failed;
     if (all == 0)
-        return fillText(kNoRuns, std::string(label));
+        return fillText(kNoRuns, label);
     const double percent = 100.0 * yield.passed / all;
-    const QString share = QLocale(QLocale::Polish).toString(percent, 'f', 1);
-    return fillText(kYield, std::string(label), std::to_string(yield.passed), std::to_string(yield.failed),
+    const QString share = lang::numberLocale().toString(percent, 'f', 1);
+    return fillText(kYield, label, std::to_string(yield.passed), std::to_string(yield.failed),
                     share.toStdString());
 }
 

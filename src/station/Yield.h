@@ -15,7 +15,7 @@ struct Yield {
 };
 
 // "Zmiana: 12 dobrych, 1 złych, uzysk 92,3 %" under the label given.
-std::string yieldLine(const char* label, const Yield& yield);
+std::string yieldLine(const std::string& label, const Yield& yield);
 
 // Today's runs of the job (UTC, as the records keep days), from the records;
 // none when records are off or cannot be read.

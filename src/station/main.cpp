@@ -1,3 +1,4 @@
+#include "lang/Language.h"
 #include "settings/ProgramDirectory.h"
 #include "station/StationWindow.h"
 
@@ -20,6 +21,7 @@ int main(int argc, char** argv)
     parser.process(app);
 
     orvex::deriveProgramDirectory();
+    orvex::lang::useLanguage(orvex::lang::configuredLanguage());
     orvex::station::StationWindow window;
     window.show();
     const QStringList jobs = parser.positionalArguments();

@@ -10,7 +10,7 @@ namespace orvex::ui {
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QString::fromLatin1(kAboutDialogCaption));
+    setWindowTitle(templateText(kAboutDialogCaption));
     const DialogUnits units(font());
     buildControls(*this, kAboutDialogControls, units);
     setFixedSize(units.toPixels(kAboutDialogSize));

@@ -3,6 +3,7 @@
 #include "ui/RecentFilesCombo.h"
 #include "ui/StepToggle.h"
 
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
@@ -10,6 +11,11 @@
 #include <QRadioButton>
 
 namespace orvex::ui {
+
+QString templateText(const char* text)
+{
+    return QCoreApplication::translate("DialogTemplate", text);
+}
 
 namespace {
 
@@ -50,7 +56,7 @@ QProgressBar* makeProgressBar()
 
 QWidget* makeControl(const ControlRow& row)
 {
-    const QString text = QString::fromUtf8(row.text);
+    const QString text = templateText(row.text);
     switch (row.kind) {
     case ControlKind::PushButton:
         return makePushButton(text, false);

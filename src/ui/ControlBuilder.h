@@ -15,6 +15,9 @@ namespace orvex::ui {
 // needs more room than the template gives; nothing else is moved.
 void buildControls(QWidget& parent, std::span<const ControlRow> rows, const DialogUnits& units);
 
+// A template's text in the language chosen.
+QString templateText(const char* text);
+
 // The control that buildControls made under that name; a name missing from
 // the template is a programming error.
 template <typename Control>

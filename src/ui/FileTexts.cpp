@@ -3,6 +3,7 @@
 #include "device/ProgrammerDevice.h"
 #include "device/TextFormat.h"
 #include "image/LoadReport.h"
+#include "notify/OperatorText.h"
 
 #include <array>
 #include <clocale>
@@ -14,6 +15,9 @@ namespace orvex::ui {
 namespace {
 
 constexpr char kTimeFormat[] = "%d %B, %X";
+constexpr OperatorText kSizeFormat = ORVEX_TEXT("FileTexts", "File: %6i (0x%05X), Data: %6i (0x%05X) bajtów");
+constexpr OperatorText kSkippedLines = ORVEX_TEXT("FileTexts", "Pominięte wiersze: %zu (pierwszy: wiersz %zu, %s)");
+constexpr OperatorText kOversize = ORVEX_TEXT("FileTexts", "Plik za duży: %i B, pamięć układu: %i B");
 
 std::tm localTime(std::time_t time)
 {
@@ -45,25 +49,25 @@ std::string formatInCLocale(const std::tm& parts)
 
 // The operator reads the window in Polish; the command line keeps the
 // English words of describe().
-const char* rejectionText(LineRejection reason)
+OperatorText rejectionText(LineRejection reason)
 {
     switch (reason) {
     case LineRejection::NotARecord:
-        return "nie rekord (brak ':' na początku)";
+        return ORVEX_TEXT("FileTexts", "nie rekord (brak ':' na początku)");
     case LineRejection::BadCharacter:
-        return "znak spoza cyfr szesnastkowych";
+        return ORVEX_TEXT("FileTexts", "znak spoza cyfr szesnastkowych");
     case LineRejection::TooShort:
-        return "za krótki na rekord";
+        return ORVEX_TEXT("FileTexts", "za krótki na rekord");
     case LineRejection::ByteCountBeyondLine:
-        return "liczba bajtów dłuższa niż wiersz";
+        return ORVEX_TEXT("FileTexts", "liczba bajtów dłuższa niż wiersz");
     case LineRejection::BadChecksum:
-        return "błędna suma kontrolna";
+        return ORVEX_TEXT("FileTexts", "błędna suma kontrolna");
     case LineRejection::BeyondAddressLimit:
-        return "rekord sięga poza 2 GiB";
+        return ORVEX_TEXT("FileTexts", "rekord sięga poza 2 GiB");
     case LineRejection::AddressWithoutValue:
-        return "rekord adresu bez dwubajtowej wartości";
+        return ORVEX_TEXT("FileTexts", "rekord adresu bez dwubajtowej wartości");
     }
-    return "nieznany powód";
+    return ORVEX_TEXT("FileTexts", "nieznany powód");
 }
 
 } // namespace
@@ -75,8 +79,8 @@ std::string fileTimeText(std::time_t modified)
 
 std::string fileSizeText(int rawLength, int dataSize)
 {
-    return formatText("File: %6i (0x%05X), Data: %6i (0x%05X) bajtów", rawLength, static_cast<unsigned>(rawLength),
-                      dataSize, static_cast<unsigned>(dataSize));
+    return formatText(translated(kSizeFormat).c_str(), rawLength, static_cast<unsigned>(rawLength), dataSize,
+                      static_cast<unsigned>(dataSize));
 }
 
 std::string skippedLinesText(const LoadReport& report)
@@ -84,15 +88,15 @@ std::string skippedLinesText(const LoadReport& report)
     if (report.rejectedLines.empty())
         return {};
     const RejectedLine& first = report.rejectedLines.front();
-    return "Pominięte wiersze: " + std::to_string(report.rejectedLineCount) + " (pierwszy: wiersz "
-        + std::to_string(first.lineNumber) + ", " + rejectionText(first.reason) + ")";
+    return formatText(translated(kSkippedLines).c_str(), report.rejectedLineCount, first.lineNumber,
+                      translated(rejectionText(first.reason)).c_str());
 }
 
 std::string oversizeText(int dataSize)
 {
     if (ProgrammerDevice::fitsFlash(dataSize))
         return {};
-    return formatText("Plik za duży: %i B, pamięć układu: %i B", dataSize, ProgrammerDevice::kFlashSize);
+    return formatText(translated(kOversize).c_str(), dataSize, ProgrammerDevice::kFlashSize);
 }
 
 } // namespace orvex::ui

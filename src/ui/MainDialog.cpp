@@ -1,6 +1,7 @@
 #include "ui/MainDialog.h"
 
 #include "engine/ImageSnapshot.h"
+#include "lang/UiText.h"
 #include "link/AdapterSerial.h"
 #include "settings/SettingsPaths.h"
 #include "ui/ControlBuilder.h"
@@ -25,14 +26,19 @@
 
 namespace orvex::ui {
 
+using lang::uiText;
+
 namespace {
 
-constexpr char kReloadedLine[] = "Plik załadowany";
-constexpr char kReloadFailedLine[] = "Blad przeladowania pliku!!!";
+constexpr OperatorText kReloadedLine = ORVEX_TEXT("MainDialog", "Plik załadowany");
+constexpr OperatorText kReloadFailedLine = ORVEX_TEXT("MainDialog", "Blad przeladowania pliku!!!");
 // Added to the caption while a close waits for the run's end.
-constexpr char kClosingAfterRun[] = "— okno zamknie się po zakończeniu procedury";
+constexpr OperatorText kClosingAfterRun = ORVEX_TEXT("MainDialog", "— okno zamknie się po zakończeniu procedury");
 // Said with the reason, after the run whose record was lost.
-const QString kRecordLostMessage = QString::fromUtf8("Nie zapisano przebiegu w bazie: ");
+constexpr OperatorText kRecordLostMessage = ORVEX_TEXT("MainDialog", "Nie zapisano przebiegu w bazie: ");
+constexpr OperatorText kSaveFailed = ORVEX_TEXT("MainDialog", "Nie można zapisać pliku %1:\n%2");
+constexpr OperatorText kPortOpen = ORVEX_TEXT("MainDialog", "otwarty");
+constexpr OperatorText kPortNotOpen = ORVEX_TEXT("MainDialog", "nie otwarty");
 
 // Indexed by the COM index.
 constexpr std::array kComButtons{"comButton1", "comButton2", "comButton3", "comButton4"};
@@ -98,7 +104,7 @@ MainDialog::Controls MainDialog::findControls(const QWidget& clientArea)
 void MainDialog::buildWindow()
 {
     setObjectName(QStringLiteral("mainDialog"));
-    setWindowTitle(QString::fromLatin1(kMainDialogCaption));
+    setWindowTitle(templateText(kMainDialogCaption));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     // The menu bar sits above the client area, as on the template's platform.
@@ -143,7 +149,7 @@ void MainDialog::startUp()
 {
     showValues();
     setWindowIcon(programIcon());
-    setOpenFailureHandler([this](const std::string&) { dialogs_.showMessage(this, QString::fromUtf8(kOpenFailureMessage)); });
+    setOpenFailureHandler([this](const std::string&) { dialogs_.showMessage(this, uiText(kOpenFailureMessage)); });
 
     filePanel_.loadRecentFiles(recentFilesPath());
 
@@ -182,7 +188,7 @@ void MainDialog::keepRecords()
     records_->setOutcomeListener([this](const RecordOutcome& outcome) {
         if (!outcome.failure)
             return;
-        const QString text = kRecordLostMessage + QString::fromStdString(*outcome.failure);
+        const QString text = uiText(kRecordLostMessage) + QString::fromStdString(*outcome.failure);
         QMetaObject::invokeMethod(this, [this, text] { dialogs_.showMessage(this, text); }, Qt::QueuedConnection);
     });
     engine_.addObserver(records_->recorder());
@@ -212,7 +218,7 @@ void MainDialog::done(int result)
     // waits for the run's end.
     if (runUnderWay_) {
         closeAfterRun_ = result;
-        setWindowTitle(QString::fromLatin1(kMainDialogCaption) + QString::fromUtf8(kClosingAfterRun));
+        setWindowTitle(templateText(kMainDialogCaption) + uiText(kClosingAfterRun));
         return;
     }
     shutDown();
@@ -228,7 +234,7 @@ void MainDialog::onExecute()
     bool fileReady = true;
     if (settings_.toggle(ProcedureStep::Reload) != 0) {
         fileReady = filePanel_.reloadCurrentFile();
-        texts().setStepLine(ProcedureStep::Reload, fileReady ? kReloadedLine : kReloadFailedLine);
+        texts().setStepLine(ProcedureStep::Reload, translated(fileReady ? kReloadedLine : kReloadFailedLine));
         if (!fileReady)
             setRunLamp(LampState::Red);
     }
@@ -354,8 +360,7 @@ std::optional<std::string> MainDialog::chooseReadBackFile()
 
 void MainDialog::reportSaveFailure(const std::string& path, const std::string& reason)
 {
-    const QString text = QStringLiteral("Nie można zapisać pliku %1:\n%2")
-                             .arg(QString::fromStdString(path), QString::fromStdString(reason));
+    const QString text = uiText(kSaveFailed).arg(QString::fromStdString(path), QString::fromStdString(reason));
     gate_.run([&] { dialogs_.showMessage(this, text); });
 }
 
@@ -382,7 +387,7 @@ void MainDialog::describePort()
     // "COM1" means little on a system without COM ports: name the device,
     // and after a failed open the reason (the group to join, say).
     const QString device = QString::fromStdString(engine_.portDevice(portNumber_));
-    QString outcome = portLampState_ == LampState::Green ? QStringLiteral("otwarty") : QStringLiteral("nie otwarty");
+    QString outcome = uiText(portLampState_ == LampState::Green ? kPortOpen : kPortNotOpen);
     if (!portOpenFailure_.empty())
         outcome += QStringLiteral(": ") + QString::fromStdString(portOpenFailure_);
     controls_.portLamp->setToolTip(QStringLiteral("COM%1: %2 (%3)").arg(portNumber_).arg(device, outcome));
@@ -419,7 +424,7 @@ void MainDialog::closeIfAskedDuringRun(bool passed)
         return;
     }
     closeAfterRun_.reset();
-    setWindowTitle(QString::fromLatin1(kMainDialogCaption));
+    setWindowTitle(templateText(kMainDialogCaption));
 }
 
 #ifdef _WIN32

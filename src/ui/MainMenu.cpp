@@ -1,14 +1,16 @@
 #include "ui/MainMenu.h"
 
+#include "lang/UiText.h"
+
 #include <QMenuBar>
 
 namespace orvex::ui {
 
 namespace {
 
-QAction* addItem(QMenu& menu, const char* text, const char* name)
+QAction* addItem(QMenu& menu, OperatorText text, const char* name)
 {
-    QAction* action = menu.addAction(QString::fromUtf8(text));
+    QAction* action = menu.addAction(lang::uiText(text));
     action->setObjectName(QString::fromLatin1(name));
     return action;
 }
@@ -21,18 +23,18 @@ MainMenu buildMainMenu(QWidget& parent)
     menu.bar = new QMenuBar(&parent);
     menu.bar->setObjectName(QStringLiteral("menuBar"));
 
-    QMenu* file = menu.bar->addMenu(QStringLiteral("Plik"));
+    QMenu* file = menu.bar->addMenu(lang::uiText(ORVEX_TEXT("MainMenu", "Plik")));
     file->setObjectName(QStringLiteral("fileMenu"));
-    menu.open = addItem(*file, "Otwórz", "openAction");
-    menu.reload = addItem(*file, "Przeładuj", "reloadAction");
+    menu.open = addItem(*file, ORVEX_TEXT("MainMenu", "Otwórz"), "openAction");
+    menu.reload = addItem(*file, ORVEX_TEXT("MainMenu", "Przeładuj"), "reloadAction");
     file->addSeparator();
-    menu.close = addItem(*file, "Zamknij", "closeAction");
+    menu.close = addItem(*file, ORVEX_TEXT("MainMenu", "Zamknij"), "closeAction");
 
-    QMenu* help = menu.bar->addMenu(QStringLiteral("Pomoc"));
+    QMenu* help = menu.bar->addMenu(lang::uiText(ORVEX_TEXT("MainMenu", "Pomoc")));
     help->setObjectName(QStringLiteral("helpMenu"));
-    addItem(*help, "Pomoc", "helpAction");
+    addItem(*help, ORVEX_TEXT("MainMenu", "Pomoc"), "helpAction");
     help->addSeparator();
-    menu.about = addItem(*help, "O Programie", "aboutAction");
+    menu.about = addItem(*help, ORVEX_TEXT("MainMenu", "O Programie"), "aboutAction");
     return menu;
 }
 

@@ -1,5 +1,6 @@
 #include "ui/ProgrammerApp.h"
 
+#include "lang/Language.h"
 #include "settings/ProgramDirectory.h"
 #include "ui/MainDialog.h"
 #include "ui/QtOperatorDialogs.h"
@@ -17,6 +18,7 @@ int ProgrammerApp::initInstance()
 {
     // Before the window: it reads its settings files from there at once.
     deriveProgramDirectory();
+    lang::useLanguage(lang::configuredLanguage());
     QtOperatorDialogs dialogs;
     MainDialog window(dialogs);
     window.exec();

@@ -1,5 +1,6 @@
 #include "ui/QtOperatorDialogs.h"
 
+#include "lang/UiText.h"
 #include "ui/AboutDialog.h"
 
 #include <QCoreApplication>
@@ -13,20 +14,20 @@ namespace orvex::ui {
 namespace {
 
 struct NameFilter {
-    const char* description; // as the operator reads it
+    OperatorText description; // as the operator reads it
     const char* patterns;    // as Qt matches them
 };
 
 // clang-format off
 constexpr NameFilter kFirmwareFilters[] = {
-    {"Pliki HEX/BIN (*.bin, *.hex)", "*.bin *.hex"},
-    {"Pliki HEX (*.hex)",            "*.hex"},
-    {"Pliki BIN (*.bin)",            "*.bin"},
-    {"Wszystkie pliki (*.*)",        "*"},
+    {ORVEX_TEXT("QtOperatorDialogs", "Pliki HEX/BIN (*.bin, *.hex)"), "*.bin *.hex"},
+    {ORVEX_TEXT("QtOperatorDialogs", "Pliki HEX (*.hex)"),            "*.hex"},
+    {ORVEX_TEXT("QtOperatorDialogs", "Pliki BIN (*.bin)"),            "*.bin"},
+    {ORVEX_TEXT("QtOperatorDialogs", "Wszystkie pliki (*.*)"),        "*"},
 };
 constexpr NameFilter kReadBackFilters[] = {
-    {"Pliki BIN (*.bin)",            "*.bin"},
-    {"Wszystkie pliki (*.*)",        "*"},
+    {ORVEX_TEXT("QtOperatorDialogs", "Pliki BIN (*.bin)"),            "*.bin"},
+    {ORVEX_TEXT("QtOperatorDialogs", "Wszystkie pliki (*.*)"),        "*"},
 };
 // clang-format on
 
@@ -37,7 +38,7 @@ QStringList nameFilters(std::span<const NameFilter> filters)
 {
     QStringList list;
     for (const NameFilter& filter : filters)
-        list << QString::fromUtf8(filter.description) + QStringLiteral(" (") + QString::fromLatin1(filter.patterns)
+        list << lang::uiText(filter.description) + QStringLiteral(" (") + QString::fromLatin1(filter.patterns)
                     + QLatin1Char(')');
     return list;
 }
@@ -58,7 +59,7 @@ std::optional<std::string> runFileDialog(QFileDialog& dialog, std::span<const Na
 
 std::optional<std::string> QtOperatorDialogs::chooseFirmwareFile(QWidget* parent, const std::string& startDirectory)
 {
-    QFileDialog dialog(parent, QStringLiteral("Otwórz"));
+    QFileDialog dialog(parent, lang::uiText(ORVEX_TEXT("QtOperatorDialogs", "Otwórz")));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     return runFileDialog(dialog, kFirmwareFilters, startDirectory);
@@ -66,7 +67,7 @@ std::optional<std::string> QtOperatorDialogs::chooseFirmwareFile(QWidget* parent
 
 std::optional<std::string> QtOperatorDialogs::chooseReadBackFile(QWidget* parent, const std::string& startDirectory)
 {
-    QFileDialog dialog(parent, QStringLiteral("Zapisz jako"));
+    QFileDialog dialog(parent, lang::uiText(ORVEX_TEXT("QtOperatorDialogs", "Zapisz jako")));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(QStringLiteral("bin"));

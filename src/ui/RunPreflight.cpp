@@ -1,5 +1,6 @@
 #include "ui/RunPreflight.h"
 
+#include "lang/UiText.h"
 #include "notify/ProcedureStep.h"
 #include "ui/FilePanel.h"
 #include "ui/FileTexts.h"
@@ -12,17 +13,20 @@ namespace orvex::ui {
 
 namespace {
 
-constexpr char kNoData[] = "Brak danych: plik pusty lub niewczytany";
-constexpr char kSkippedLinesDeclined[] = "Przerwano: plik HEX z pominiętymi wierszami";
-constexpr char kChangedQuestion[] = "Plik %1 zmienił się na dysku od wczytania.\nWczytać go ponownie?";
-constexpr char kSkippedLinesQuestion[] = "W pliku HEX pominięto błędne wiersze.\n%1\nKontynuować mimo to?";
+constexpr OperatorText kNoData = ORVEX_TEXT("RunPreflight", "Brak danych: plik pusty lub niewczytany");
+constexpr OperatorText kSkippedLinesDeclined
+    = ORVEX_TEXT("RunPreflight", "Przerwano: plik HEX z pominiętymi wierszami");
+constexpr OperatorText kChangedQuestion
+    = ORVEX_TEXT("RunPreflight", "Plik %1 zmienił się na dysku od wczytania.\nWczytać go ponownie?");
+constexpr OperatorText kSkippedLinesQuestion
+    = ORVEX_TEXT("RunPreflight", "W pliku HEX pominięto błędne wiersze.\n%1\nKontynuować mimo to?");
 
 void offerReloadIfChanged(FilePanel& panel, OperatorDialogs& dialogs, QWidget& parent)
 {
     if (!panel.loadedFileChanged())
         return;
     const QString name = QString::fromStdString(fileNameOf(panel.image().path()));
-    if (dialogs.askYesNo(&parent, QString::fromUtf8(kChangedQuestion).arg(name)))
+    if (dialogs.askYesNo(&parent, lang::uiText(kChangedQuestion).arg(name)))
         panel.reloadCurrentFile();
 }
 
@@ -30,7 +34,7 @@ bool skippedLinesAccepted(const FirmwareImage& image, OperatorDialogs& dialogs, 
 {
     const std::string skipped = skippedLinesText(image.loadReport());
     return skipped.empty()
-        || dialogs.askYesNo(&parent, QString::fromUtf8(kSkippedLinesQuestion).arg(QString::fromStdString(skipped)));
+           || dialogs.askYesNo(&parent, lang::uiText(kSkippedLinesQuestion).arg(QString::fromStdString(skipped)));
 }
 
 } // namespace
@@ -45,11 +49,11 @@ std::optional<std::string> checkImageBeforeRun(FilePanel& panel, OperatorDialogs
     offerReloadIfChanged(panel, dialogs, parent);
     const FirmwareImage& image = panel.image();
     if (image.dataSize() == 0)
-        return kNoData;
+        return translated(kNoData);
     if (std::string oversize = oversizeText(image.dataSize()); !oversize.empty())
         return oversize;
     if (!skippedLinesAccepted(image, dialogs, parent))
-        return kSkippedLinesDeclined;
+        return translated(kSkippedLinesDeclined);
     return std::nullopt;
 }
 

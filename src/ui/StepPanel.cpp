@@ -1,5 +1,6 @@
 #include "ui/StepPanel.h"
 
+#include "notify/OperatorText.h"
 #include "ui/ControlBuilder.h"
 #include "ui/StepToggle.h"
 
@@ -9,7 +10,7 @@ namespace orvex::ui {
 
 namespace {
 
-constexpr char kReadyLine[] = "Gotowy...";
+constexpr OperatorText kReadyLine = ORVEX_TEXT("StepPanel", "Gotowy...");
 constexpr char kUntickedLine[] = "----------";
 
 struct StepControls {
@@ -92,7 +93,7 @@ void StepPanel::showLines(const WindowTextValues& texts) const
 void StepPanel::resetLines(WindowTexts& texts, const ProcedureSettings& settings)
 {
     for (const ProcedureStep step : kSteps)
-        texts.setStepLine(step, settings.toggle(step) != 0 ? kReadyLine : kUntickedLine);
+        texts.setStepLine(step, settings.toggle(step) != 0 ? translated(kReadyLine) : kUntickedLine);
 }
 
 std::uint16_t StepPanel::stepSetOf(const ProcedureSettings& settings)

@@ -481,6 +481,61 @@ TEST_F(Cli, JsonRefusalIsOneObjectAndNothingIsSent)
     EXPECT_TRUE(unit.requests().empty());
 }
 
+// English changes what an operator reads and nothing a script reads: the
+// step names, outcomes and fields of --json stay as they are.
+TEST_F(Cli, EnglishTranslatesTheTextsButNeitherTheJsonNamesNorTheOutcomes)
+{
+    const QStringList steps{"--lang", "en", "--records", "off", "-p", port(), "-d", "-e", "-b", "-w", "-v",
+                            inDir("firmware.hex")};
+    const CliResult r = runCli(steps);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    auto shown = lines(r.out);
+    ASSERT_FALSE(shown.empty());
+    EXPECT_TRUE(shown.back().starts_with("PROGRAM OK. Time: ")) << shown.back();
+    shown.pop_back();
+    EXPECT_EQ(shown, (std::vector<std::string>{"Prog ver.: 1.2.0 ONLINE", "Erasing FLASH... OK", "Blank test... OK",
+                                               "Programming ... OK", "Verifying ... OK"}));
+
+    unit.addFault({0x07, 2, sim::FaultAction::Refuse, 0x02}); // the erase of this second run
+    const CliResult failed = runCli(QStringList{"--json"} + steps);
+    EXPECT_EQ(failed.exitCode, 1);
+    const auto events = jsonLines(failed.out);
+    ASSERT_FALSE(events.empty());
+    const auto erase = std::find_if(events.begin(), events.end(), [](const QJsonObject& e) {
+        return e["event"] == "step_finished" && e["step"] == "erase";
+    });
+    ASSERT_NE(erase, events.end()) << failed.out;
+    EXPECT_EQ(erase->keys(), (QStringList{"event", "ok", "outcome", "port", "step", "text"}));
+    EXPECT_EQ(stringOf((*erase)["outcome"]), "refused");
+    EXPECT_EQ(stringOf((*erase)["text"]), "Erasing FLASH... ERROR");
+    const QJsonObject& finished = events.back();
+    EXPECT_EQ(stringOf(finished["event"]), "run_finished");
+    EXPECT_EQ(stringOf(finished["failed_step"]), "erase");
+    EXPECT_EQ(stringOf(finished["message"]), "Error erasing the chip");
+
+    const CliResult unknown = runCli({"--lang", "de", "-p", port(), "-d"});
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_NE(unknown.err.find("--lang takes pl or en"), std::string::npos) << unknown.err;
+}
+
+// LANGUAGE in config.cfg chooses for the command line too, --lang overrides
+// it, and a language there is none of leaves Polish, saying so.
+TEST_F(Cli, LanguageOfConfigBesideTheProgramYieldsToLangAndFallsBackToPolish)
+{
+    const std::string copy = scratch.pathOf("orvex-cli");
+    fs::copy_file(ORVEX_CLI_PATH, copy);
+    const auto eraseWith = [&](const std::string& config, QStringList arguments) {
+        scratch.write("config.cfg", config + "\nCOM3 DEVICE=" + server.devicePath() + "\n");
+        return runCli(arguments + QStringList{"--records", "off", "-p", "com3", "-e"}, QString::fromStdString(copy));
+    };
+    EXPECT_EQ(lines(eraseWith("LANGUAGE=en", {}).out).front(), "Erasing FLASH... OK");
+    EXPECT_EQ(lines(eraseWith("LANGUAGE=en", {"--lang", "pl"}).out).front(), "Kasowanie FLASH... OK");
+    const CliResult unknown = eraseWith("LANGUAGE=xx", {});
+    EXPECT_EQ(unknown.exitCode, 0);
+    EXPECT_EQ(lines(unknown.out).front(), "Kasowanie FLASH... OK");
+    EXPECT_NE(unknown.err.find("LANGUAGE=xx"), std::string::npos) << unknown.err;
+}
+
 // Several units at once, each behind its own pty: whatever one of them does
 // must stay in its own lines, and the others finish as if it were not there.
 class CliUnits : public Cli {

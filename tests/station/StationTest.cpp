@@ -1,4 +1,5 @@
 #include "engine/Sha256.h"
+#include "lang/Language.h"
 #include "settings/ProgramDirectory.h"
 #include "sim/PtyUnitServer.h"
 #include "sim/SimulatedUnit.h"
@@ -274,6 +275,46 @@ TEST_F(Station, ClosingWhileAChannelRunsClosesOnceItHasEndedAndTheJobIsOpenedNex
     EXPECT_EQ(windowLabel("jobName"), "TV-A");
     EXPECT_EQ(label(1, "counts"), "Dobre: 0   Złe: 0");
     EXPECT_EQ(windowLabel("todayYield"), "Dziś: 1 dobrych, 0 złych, uzysk 100,0 %");
+}
+
+// LANGUAGE=en in config.cfg, as the program reads it at start; Polish again
+// afterwards, for the tests that follow in this process.
+class StationInEnglish : public Station {
+protected:
+    void SetUp() override
+    {
+        Station::SetUp();
+        dir.write("config.cfg", "LANGUAGE=en\n");
+        lang::useLanguage(lang::configuredLanguage());
+    }
+
+    void TearDown() override
+    {
+        Station::TearDown();
+        lang::useLanguage(lang::Language::Polish);
+    }
+};
+
+// The record keeps the result line as the operator saw it; its result field
+// is the same word in every language.
+TEST_F(StationInEnglish, ShowsTheJobTheChannelAndTheYieldInEnglish)
+{
+    openWindow(writeJob({addUnit("unit").link}));
+    EXPECT_EQ(window->windowTitle(), "Orvex Station — programming SDA5555FL");
+    EXPECT_EQ(windowLabel("jobSteps"), "Erase memory · Program · Verify · Read");
+    EXPECT_EQ(window->findChild<QPushButton*>("startAllButton")->text(), "Start all (Enter)");
+
+    QTest::keyClick(window.get(), Qt::Key_Return);
+    ASSERT_TRUE(channelsEnd());
+    EXPECT_TRUE(label(1, "result").starts_with("PROGRAM OK. Time: ")) << label(1, "result");
+    EXPECT_EQ(stepLine(1), "Reading ... OK");
+    EXPECT_EQ(label(1, "counts"), "Good: 1   Bad: 0");
+    EXPECT_EQ(label(1, "serial"), "Serial number: 100");
+    EXPECT_EQ(windowLabel("shiftYield"), "Shift: 1 good, 0 bad, yield 100.0 %");
+    const auto rows = sqliteRows(dir.pathOf("runs.sqlite"), "SELECT result, message FROM runs");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(text(rows[0], "result"), "ok");
+    EXPECT_EQ(text(rows[0], "message"), label(1, "result"));
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "lang/Language.h"
 #include "ui/AboutDialog.h"
 #include "ui/ControlBuilder.h"
 #include "ui/DialogTemplate.h"
@@ -30,7 +31,7 @@ int textRoom(const QWidget& control, const ControlRow& row)
     case ControlKind::DefaultButton:
         return control.width() - 2 * control.style()->pixelMetric(QStyle::PM_ButtonMargin);
     case ControlKind::RadioButton:
-        return control.width() - (control.sizeHint().width() - control.fontMetrics().horizontalAdvance(QString::fromUtf8(row.text)));
+        return control.width() - (control.sizeHint().width() - control.fontMetrics().horizontalAdvance(templateText(row.text)));
     case ControlKind::Label:
     case ControlKind::SunkenText:
     case ControlKind::CentredText:
@@ -52,8 +53,9 @@ void expectReadableLayout(std::span<const ControlRow> rows, DialogSize size)
 
     for (const ControlRow& row : rows) {
         const auto& control = controlNamed<QWidget>(area, row.name);
-        const int textWidth = control.fontMetrics().horizontalAdvance(QString::fromUtf8(row.text));
-        EXPECT_LE(textWidth, textRoom(control, row)) << row.name << " cuts \"" << row.text << '"';
+        const QString text = templateText(row.text);
+        const int textWidth = control.fontMetrics().horizontalAdvance(text);
+        EXPECT_LE(textWidth, textRoom(control, row)) << row.name << " cuts \"" << text.toStdString() << '"';
         EXPECT_TRUE(client.contains(control.geometry())) << row.name << " sticks out of the dialog";
         for (const ControlRow& other : rows) {
             if (&other == &row || isFrame(row) || isFrame(other))
@@ -69,6 +71,15 @@ void expectReadableLayout(std::span<const ControlRow> rows, DialogSize size)
 TEST(WindowLayout, MainWindowShowsEveryTextWholeWithoutOverlaps)
 {
     expectReadableLayout(kMainDialogControls, kMainDialogSize);
+}
+
+// The English texts are longer here and there; they must fit all the same.
+TEST(WindowLayout, MainWindowShowsEveryEnglishTextWhole)
+{
+    orvex::lang::useLanguage(orvex::lang::Language::English);
+    EXPECT_EQ(templateText("Wykonaj Program"), "Run program") << "the translation is in place";
+    expectReadableLayout(kMainDialogControls, kMainDialogSize);
+    orvex::lang::useLanguage(orvex::lang::Language::Polish);
 }
 
 TEST(WindowLayout, AboutBoxShowsIconVersionAndDefaultOk)

@@ -1,9 +1,11 @@
+#include "lang/Language.h"
 #include "ui/WindowFixture.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QColor>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
@@ -487,6 +489,40 @@ TEST_F(Window, MenuOpensTheAboutBoxAndHelpDoesNothing)
     window->findChild<QAction*>("aboutAction")->trigger();
     EXPECT_EQ(dialogs.aboutBoxes, 1);
     EXPECT_TRUE(window->isVisible());
+}
+
+// A window that LANGUAGE in config.cfg sets to English, as the program
+// starts it; Polish again afterwards, for the tests that follow in this process.
+class WindowInEnglish : public Window {
+protected:
+    void TearDown() override
+    {
+        Window::TearDown();
+        lang::useLanguage(lang::Language::Polish);
+    }
+};
+
+TEST_F(WindowInEnglish, ShowsItsControlsAndARunInEnglish)
+{
+    writeConfig(settingsText({"LANGUAGE=en", "ERASE=1", "PROGRAM=1", "VERIFY=1"}));
+    writeRecent({writeFirmware()});
+    lang::useLanguage(lang::configuredLanguage());
+    start();
+    EXPECT_EQ(window->windowTitle(), "Orvex Programmer v1.1a for SDA5555FL ");
+    EXPECT_EQ(window->findChild<QMenu*>("fileMenu")->title(), "File");
+    EXPECT_EQ(control<QPushButton>("executeButton").text(), "Run program");
+    EXPECT_EQ(toggle("Erase").text(), "Erase memory");
+    EXPECT_EQ(text("fileSizeText"), "File:    120 (0x00078), Data:    772 (0x00304) bytes");
+    EXPECT_EQ(stepLine("Erase"), "Ready...");
+
+    pressEnter();
+    ASSERT_TRUE(runEnds());
+    EXPECT_TRUE(waitFor([&] { return text("mainStatusText").startsWith("PROGRAM OK. Time: "); }, 5000))
+        << text("mainStatusText").toStdString();
+    EXPECT_EQ(stepLine("Erase"), "Erasing FLASH... OK");
+    EXPECT_EQ(stepLine("Program"), "Programming ... OK");
+    EXPECT_EQ(stepLine("Verify"), "Verifying ... OK");
+    EXPECT_EQ(stepLine("Detect"), kUnticked);
 }
 
 // A window on a unit that takes its time, as unitOptions() says.
