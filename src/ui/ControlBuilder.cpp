@@ -1,9 +1,9 @@
 #include "ui/ControlBuilder.h"
 
+#include "ui/CachedGroupBox.h"
 #include "ui/RecentFilesCombo.h"
 #include "ui/StepToggle.h"
 
-#include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -57,7 +57,7 @@ QWidget* makeControl(const ControlRow& row)
     case ControlKind::DefaultButton:
         return makePushButton(text, true);
     case ControlKind::GroupBox:
-        return new QGroupBox(text);
+        return new CachedGroupBox(text);
     case ControlKind::Label:
         return makeText(text, Qt::AlignLeft | Qt::AlignVCenter);
     case ControlKind::SunkenText:
