@@ -1,9 +1,9 @@
 // The least a cycle can cost on this machine: program, verify and read back
 // a firmware file through the project's frame and command code over a plain
-// termios port, in one thread, with nothing else. The benchmarks divide
-// orvex-cli's, the window's and the station's figures by this client's,
-// measured in the same run, so that a machine that wakes up slowly is not
-// taken for a slow program. It holds the same fast wake-up request as they
+// termios port, in one thread, with nothing else. The benchmarks measure
+// orvex-cli, the window and the station against this client in the same
+// run, so that a machine that wakes up slowly is not taken for a slow
+// program. It holds the same fast wake-up request as they
 // do while it exchanges frames.
 // Usage: bench_bare_cycle DEVICE FIRMWARE.bin [READBACK.bin]
 
@@ -40,7 +40,9 @@ double processorSeconds()
 {
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& time) { return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) * 1e-6; };
+    const auto seconds = [](const timeval& time) {
+        return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) * 1e-6;
+    };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
@@ -76,7 +78,8 @@ int main(int argc, char** argv)
         std::ofstream(argv[3], std::ios::binary)
             .write(reinterpret_cast<const char*>(readBack.data()), static_cast<std::streamsize>(readBack.size()));
     // The unit reads back its whole flash; an image may be shorter.
-    const bool matches = ran && readBack.size() >= image.size() && std::equal(image.begin(), image.end(), readBack.begin());
+    const bool matches
+        = ran && readBack.size() >= image.size() && std::equal(image.begin(), image.end(), readBack.begin());
     const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const double processor = processorSeconds();
     std::printf("bare cycle %.3f s wall, %.3f s processor, %.2f %% of a core, %s\n", wall, processor,
