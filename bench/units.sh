@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # A whole cycle (program, verify and read of 131072 bytes) on N simulated
 # units at once, for N = 1 2 4 8 (or the counts given), each unit an orvex-sim
-# process on its own pty at 115200 bps: through orvex-cli, then through the
-# station window (offscreen unless QT_QPA_PLATFORM says otherwise). Prints
-# per N and program the wall time, its ratio to one unit's and the program's
-# processor time per unit as a share of one core, and for the window the
-# longest its event loop went without turning. Each figure is the median of
-# $RUNS cycles (3 unless set): a shared machine has slow moments.
+# process on its own pty at 115200 bps: through N bare clients (bench/bare),
+# through orvex-cli, then through the station window (offscreen unless
+# QT_QPA_PLATFORM says otherwise). Prints per N the wall time of each, the
+# programs' against the bare clients' of the same run, the processor time per
+# unit as a share of one core, and for the window the longest its event loop
+# went without turning, with OK or MISSED against the targets (exit status 1
+# when one is missed). The bare clients do the same exchanges with nothing
+# else, so what they take is what this machine's wake-ups cost. Each figure
+# is the median of $RUNS runs (3 unless set): a shared machine has slow
+# moments.
 # Uses ./build (or $BUILD_DIR); builds it if needed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -14,7 +18,8 @@ build_dir=${BUILD_DIR:-build}
 cli=$build_dir/src/cli/orvex-cli
 sim=$build_dir/tools/sim/orvex-sim
 station=$build_dir/bench/window/bench_station_cycle
-[[ -x "$cli" && -x "$sim" && -x "$station" ]] || bash scripts/build.sh >/dev/null
+bare=$build_dir/bench/bare/bench_bare_cycle
+[[ -x "$cli" && -x "$sim" && -x "$station" && -x "$bare" ]] || bash scripts/build.sh >/dev/null
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 work=$(mktemp -d)
 # The simulators are this script's only background jobs.
@@ -38,16 +43,45 @@ start_units() {
   done
 }
 
+# timed FILE COMMAND...: runs COMMAND and leaves "wall user+system" seconds
+# of it and its children in FILE (bash's own clock).
+timed() {
+  local file=$1 TIMEFORMAT='%3R %3U %3S'
+  shift
+  { time "$@"; } 2>"$file.raw"
+  awk '{ print $1, $2 + $3 }' "$file.raw" >"$file"
+}
+
+# bare_cycle N: prints "wall user+system" of N bare clients at once, each on
+# its own unit: the least the machine can do the same work in.
+bare_units() {
+  local pids=() index=0
+  for unit in "${units[@]}"; do
+    index=$((index + 1))
+    "$bare" "$unit" "$work/firmware.bin" >"$work/bare$index" &
+    pids+=($!)
+  done
+  local failed=0
+  for pid in "${pids[@]}"; do wait "$pid" || failed=1; done
+  return $failed
+}
+bare_cycle() {
+  start_units "$1"
+  timed "$work/time" bare_units || { cat "$work"/bare* >&2; exit 1; }
+  stop_units
+  cat "$work/time"
+}
+
 # cli_cycle N: prints "wall user+system" of orvex-cli on N units.
 cli_cycle() {
   start_units "$1"
   local ports=()
   for unit in "${units[@]}"; do ports+=(-p "$unit"); done
-  /usr/bin/time -f '%e %U %S' -o "$work/time" \
+  timed "$work/time" \
     "$cli" --records off "${ports[@]}" -w -v -r "$work/read-{port}.bin" "$work/firmware.bin" >"$work/out"
   [[ $(grep -c "PROGRAM OK" "$work/out") -eq $1 ]] || { cat "$work/out" >&2; exit 1; }
   stop_units
-  awk '{ print $1, $2 + $3 }' "$work/time"
+  cat "$work/time"
 }
 
 # station_cycle N: prints "wall cpu-share-per-unit longest-gap-ms" of the
@@ -66,29 +100,40 @@ median() {
   sort -g -k"$1","$1" | awk -v f="$1" '{ v[NR] = $f } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 
-# medians COMMAND N: runs COMMAND N $runs times and prints the median of each
-# of its figures.
-medians() {
-  local results=$work/results
-  : >"$results"
-  for ((run = 1; run <= runs; run++)); do "$1" "$2" >>"$results"; done
-  local fields
-  fields=$(awk '{ print NF; exit }' "$results")
-  for ((f = 1; f <= fields; f++)); do median "$f" <"$results"; done | paste -sd' '
+# one_run N: the bare clients, orvex-cli and the station one after the other
+# on N units, so that the three meet the machine in the same state; prints
+# the wall time and processor share per unit of each, the station's longest
+# event-loop gap, and the two programs' times over the bare clients'.
+one_run() {
+  local n=$1 bare_wall bare_cpu cli_wall cli_cpu station_wall station_share gap
+  read -r bare_wall bare_cpu < <(bare_cycle "$n")
+  read -r cli_wall cli_cpu < <(cli_cycle "$n")
+  read -r station_wall station_share gap < <(station_cycle "$n")
+  awk -v n="$n" -v bw="$bare_wall" -v bc="$bare_cpu" -v cw="$cli_wall" -v cc="$cli_cpu" -v sw="$station_wall" \
+    -v ss="$station_share" -v gap="$gap" \
+    'BEGIN { print bw, 100 * bc / bw / n, cw, 100 * cc / cw / n, sw, ss, gap, cw / bw, sw / bw }'
 }
+
+# The targets, against the bare clients on as many units in the same run.
+readonly time_target=1.01     # a program's cycle / the bare clients'
+readonly cli_cpu_target=0.5   # orvex-cli's processor share per unit above the bare client's, points
+readonly station_cpu_target=1.5 # the station's, likewise
 
 counts=("$@")
 [[ ${#counts[@]} -gt 0 ]] || counts=(1 2 4 8)
-printf '| units | orvex-cli s | x one unit | CPU %% of a core per unit | orvex-station s | x one unit | CPU %% of a core per unit | longest event-loop gap ms |\n'
-printf '|---|---|---|---|---|---|---|---|\n'
-cli_one= station_one=
+printf '| units | bare client s | CPU %% of a core per unit | orvex-cli s | x bare | CPU %% of a core per unit | orvex-station s | x bare | CPU %% of a core per unit | longest event-loop gap ms | targets |\n'
+printf '|---|---|---|---|---|---|---|---|---|---|---|\n'
+missed=0
 for n in "${counts[@]}"; do
-  read -r cli_wall cli_cpu < <(medians cli_cycle "$n")
-  read -r station_wall station_share gap < <(medians station_cycle "$n")
-  cli_one=${cli_one:-$cli_wall}
-  station_one=${station_one:-$station_wall}
-  awk -v n="$n" -v w="$cli_wall" -v c="$cli_cpu" -v one="$cli_one" \
-    -v sw="$station_wall" -v ss="$station_share" -v sone="$station_one" -v gap="$gap" \
-    'BEGIN { printf "| %d | %.2f | %.3f | %.2f | %.2f | %.3f | %.2f | %d |\n",
-             n, w, w / one, 100 * c / w / n, sw, sw / sone, ss, gap }'
+  results=$work/results
+  : >"$results"
+  for ((run = 1; run <= runs; run++)); do one_run "$n" >>"$results"; done
+  medians=$(for f in 1 2 3 4 5 6 7 8 9; do median "$f" <"$results"; done | paste -sd' ')
+  line=$(awk -v t="$time_target" -v ct="$cli_cpu_target" -v st="$station_cpu_target" -v n="$n" '{
+      ok = $8 <= t && $9 <= t && $4 - $2 <= ct && $6 - $2 <= st
+      printf "| %d | %.2f | %.2f | %.2f | %.4f | %.2f | %.2f | %.4f | %.2f | %d | %s |\n",
+             n, $1, $2, $3, $8, $4, $5, $9, $6, $7, ok ? "OK" : "MISSED" }' <<<"$medians")
+  echo "$line"
+  [[ $line == *MISSED* ]] && missed=1
 done
+exit "$missed"

@@ -44,7 +44,7 @@ public:
     void stop() { worker_.stop(); }
 
     void requestPortChange(int portNumber) { mailbox_.requestPortChange(portNumber); }
-    // The run starts within the worker's next poll, on the port open by then.
+    // The worker wakes and starts the run at once, on the port open by then.
     void requestRun(RunRequest request) { mailbox_.requestRun(std::move(request)); }
 
     // The device "COM<portNumber>" stands for here.

@@ -32,6 +32,7 @@ void WorkerThread::stop()
     if (!thread_)
         return;
     stopRequested_ = true;
+    mailbox_.wakeWorker();
     thread_->wait();
     takeOver(this);
     thread_.reset();
@@ -45,7 +46,9 @@ bool WorkerThread::isRunning() const
 void WorkerThread::run()
 {
     port_.reopenSerialPort(mailbox_.portNumber(), mailbox_.baudRate());
-    while (!stopRequested_) {
+    // An idle port is neither read nor written, so it cannot find itself
+    // lost meanwhile: only a reopen or a run changes what the lamp shows.
+    while (mailbox_.waitForRequest(stopRequested_)) {
         if (mailbox_.takeReopenRequest())
             port_.reopenSerialPort(mailbox_.portNumber(), mailbox_.baudRate());
         if (const std::optional<RunRequest> run = mailbox_.takeRun()) {
@@ -57,7 +60,6 @@ void WorkerThread::run()
             executor_.runProcedure(*run);
         }
         port_.showPortIfLost();
-        QThread::msleep(kPollIntervalMs);
     }
     port_.port().close();
     // The port and the rest are the stopping thread's again.

@@ -12,12 +12,10 @@ class QThread;
 namespace orvex {
 
 // The one thread that talks to the programmer unit. It opens the port, then
-// polls the mailbox every 10 ms for a port change or a run. The window never
-// waits for it, except in stop().
+// sleeps on the mailbox until a port change or a run is asked for. The
+// window never waits for it, except in stop().
 class WorkerThread {
 public:
-    static constexpr int kPollIntervalMs = 10;
-
     WorkerThread(PortKeeper& port, ProcedureExecutor& executor, RequestMailbox& mailbox);
     ~WorkerThread(); // stops the thread
     WorkerThread(const WorkerThread&) = delete;

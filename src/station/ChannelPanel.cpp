@@ -48,7 +48,7 @@ QString portLineOf(const ChannelState& state)
 
 ChannelPanel::ChannelPanel(int number, const std::string& port, const std::optional<std::string>& adapterSerial,
                            QWidget* parent)
-    : QGroupBox(text(fillText(kTitle, std::to_string(number), port)), parent)
+    : ui::CachedGroupBox(text(fillText(kTitle, std::to_string(number), port)), parent)
 {
     setObjectName(QStringLiteral("channel%1").arg(number));
     auto* layout = new QGridLayout(this);

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "station/ChannelState.h"
-
-#include <QGroupBox>
+#include "ui/CachedGroupBox.h"
 
 #include <optional>
 #include <string>
@@ -19,7 +18,7 @@ class StatusLine;
 // step under way, the progress bar, the serial number being written, the
 // last result line, its counts and its start button. Its controls carry
 // object names, so tests and screen readers find them.
-class ChannelPanel : public QGroupBox {
+class ChannelPanel : public ui::CachedGroupBox {
     Q_OBJECT
 
 public:

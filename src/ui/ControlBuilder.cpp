@@ -1,10 +1,10 @@
 #include "ui/ControlBuilder.h"
 
+#include "ui/CachedGroupBox.h"
 #include "ui/RecentFilesCombo.h"
 #include "ui/StepToggle.h"
 
 #include <QCoreApplication>
-#include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -63,7 +63,7 @@ QWidget* makeControl(const ControlRow& row)
     case ControlKind::DefaultButton:
         return makePushButton(text, true);
     case ControlKind::GroupBox:
-        return new QGroupBox(text);
+        return new CachedGroupBox(text);
     case ControlKind::Label:
         return makeText(text, Qt::AlignLeft | Qt::AlignVCenter);
     case ControlKind::SunkenText:

@@ -72,10 +72,16 @@ StepPanel::StepPanel(const QWidget& clientArea)
     }
 }
 
+// A check box given its state repaints, the same state or not, and with it
+// the group box behind it; the window shows the toggles with every refresh
+// a run posts, 25 times a second.
 void StepPanel::showToggles(const ProcedureSettings& settings) const
 {
-    for (const ProcedureStep step : kSteps)
-        toggle(step).setCheckState(checkStateOf(settings.toggle(step)));
+    for (const ProcedureStep step : kSteps) {
+        const Qt::CheckState state = checkStateOf(settings.toggle(step));
+        if (toggle(step).checkState() != state)
+            toggle(step).setCheckState(state);
+    }
 }
 
 void StepPanel::readToggles(ProcedureSettings& settings) const

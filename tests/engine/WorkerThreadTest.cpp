@@ -123,7 +123,7 @@ TEST_F(Worker, VanishedUnitFailsTheNextRunAtOnceAndTurnsThePortLampRed)
     EXPECT_EQ(notifier.eventsOf(Kind::PortLamp).back().first, 1);
 }
 
-TEST_F(Worker, RunIsPickedUpWithinAPollAndUsesItsOwnStepSet)
+TEST_F(Worker, RunIsPickedUpAtOnceAndUsesItsOwnStepSet)
 {
     startOn(kUnitPort);
     ASSERT_TRUE(waitUntil([&] { return count(Kind::PortLamp, 2) == 1; }));
@@ -133,8 +133,8 @@ TEST_F(Worker, RunIsPickedUpWithinAPollAndUsesItsOwnStepSet)
     const auto pickUpMs = millisecondsSince(raised);
     EXPECT_LE(pickUpMs, 30);
     ASSERT_TRUE(waitUntil([&] { return runsFinished(1); }));
-    // A request taken but left raised would start the next run a poll later.
-    std::this_thread::sleep_for(std::chrono::milliseconds(6 * WorkerThread::kPollIntervalMs));
+    // A request taken but left raised would start the next run at once.
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
     EXPECT_EQ(notifier.eventsOf(Kind::RunEnded).size(), 1u) << "one request, one run";
     EXPECT_EQ(unit.requests().size(), 3u) << "version, power on, power off";
 }
