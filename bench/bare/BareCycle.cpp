@@ -78,8 +78,8 @@ int main(int argc, char** argv)
         std::ofstream(argv[3], std::ios::binary)
             .write(reinterpret_cast<const char*>(readBack.data()), static_cast<std::streamsize>(readBack.size()));
     // The unit reads back its whole flash; an image may be shorter.
-    const bool matches
-        = ran && readBack.size() >= image.size() && std::equal(image.begin(), image.end(), readBack.begin());
+    const bool matches =
+        ran && readBack.size() >= image.size() && std::equal(image.begin(), image.end(), readBack.begin());
     const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const double processor = processorSeconds();
     std::printf("bare cycle %.3f s wall, %.3f s processor, %.2f %% of a core, %s\n", wall, processor,

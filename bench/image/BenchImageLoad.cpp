@@ -78,7 +78,7 @@ Timing timed(int who, const std::function<void()>& run)
     const auto start = std::chrono::steady_clock::now();
     run();
     return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
-        cpuSecondsUsed(who) - cpuStart};
+            cpuSecondsUsed(who) - cpuStart};
 }
 
 Timing bestOf(int runs, int who, const std::function<void()>& run)
@@ -110,7 +110,7 @@ Timing bestFreshLoad(const std::string& hexPath)
         Timing timing;
         int dataSize = 0;
         const bool read = child != nullptr
-            && std::fscanf(child, "%lf %lf %d", &timing.wallSeconds, &timing.cpuSeconds, &dataSize) == 3;
+                          && std::fscanf(child, "%lf %lf %d", &timing.wallSeconds, &timing.cpuSeconds, &dataSize) == 3;
         if (child != nullptr)
             pclose(child);
         if (!read || dataSize != static_cast<int>(kImageSize))
@@ -126,8 +126,8 @@ Timing bestFreshLoad(const std::string& hexPath)
 // refusal, which comes after the whole file was loaded too.
 Timing bestCliRun(const std::string& hexPath, int expectedStatus)
 {
-    const std::string command = "'" ORVEX_CLI_PATH "' -p /nonexistent/orvex-bench-port -w '" + hexPath
-        + "' >/dev/null 2>&1";
+    const std::string command =
+        "'" ORVEX_CLI_PATH "' -p /nonexistent/orvex-bench-port -w '" + hexPath + "' >/dev/null 2>&1";
     Timing best;
     for (int i = 0; i < kFreshLoadRuns; ++i) {
         int status = 0;
@@ -149,13 +149,13 @@ void printRatio(const char* what, const Timing& timing, const Timing& reference)
     const double wallRatio = timing.wallSeconds / reference.wallSeconds;
     const double cpuRatio = timing.cpuSeconds / reference.cpuSeconds;
     std::printf("%s / srec_cat: wall %.3f, processor %.3f (target at most %.2f): %s\n", what, wallRatio, cpuRatio,
-        kTargetRatio, std::max(wallRatio, cpuRatio) <= kTargetRatio ? "met" : "NOT met");
+                kTargetRatio, std::max(wallRatio, cpuRatio) <= kTargetRatio ? "met" : "NOT met");
 }
 
 void printTiming(const char* what, const Timing& timing, const char* how)
 {
     std::printf("%-28s %8.1f ms wall %8.1f ms processor (%s)\n", what, timing.wallSeconds * 1e3,
-        timing.cpuSeconds * 1e3, how);
+                timing.cpuSeconds * 1e3, how);
 }
 
 } // namespace
@@ -172,8 +172,8 @@ int main(int argc, char** argv)
     const std::string text = orvex::test::randomImageHexText(kImageSize, kImageSeed);
     const std::string hexPath = scratch.write("bench.hex", text);
     const std::string binPath = scratch.pathOf("bench.bin");
-    const std::string oneRecordPath = scratch.write("one-record.hex",
-        orvex::test::dataLine(0, Bytes(kRecordSize, 0x5A)) + "\n" + orvex::test::endOfFileLine() + "\n");
+    const std::string oneRecordPath = scratch.write("one-record.hex", orvex::test::dataLine(0, Bytes(kRecordSize, 0x5A))
+                                                                          + "\n" + orvex::test::endOfFileLine() + "\n");
 
     const Timing freshLoad = bestFreshLoad(hexPath);
     if (freshLoad.wallSeconds == std::numeric_limits<double>::infinity()) {
@@ -191,7 +191,7 @@ int main(int argc, char** argv)
     const Timing warmLoad = bestOf(kWarmLoadRuns, RUSAGE_SELF, [&] { image.load(hexPath); });
     bool srecCatFailed = false;
     const Timing srecCat = bestOf(kSrecCatRuns, RUSAGE_CHILDREN,
-        [&] { srecCatFailed |= !orvex::test::runSrecCat(hexPath, kImageSize, binPath); });
+                                  [&] { srecCatFailed |= !orvex::test::runSrecCat(hexPath, kImageSize, binPath); });
     if (srecCatFailed) {
         std::printf("srec_cat failed, see %s.log\n", binPath.c_str());
         return 1;

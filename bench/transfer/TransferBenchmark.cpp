@@ -72,7 +72,7 @@ int main(int argc, char** argv)
                     cpu * 1e6 / kExchangesPerTransfer);
     }
     const bool sameBytes = device.readBackLength() == ProgrammerDevice::kFlashSize
-        && std::equal(image.begin(), image.end(), device.readBackData().begin());
+                           && std::equal(image.begin(), image.end(), device.readBackData().begin());
     const int exchanges = 3 * kExchangesPerTransfer;
     std::printf("total    %7.3f s wall for %d exchanges: %.1f us wall/exchange, %.1f us PC CPU/exchange; "
                 "read-back %s\n",

@@ -62,7 +62,7 @@ std::string writeJob(const test::ScratchDir& dir, const std::vector<std::uint8_t
 bool channelsIdle(const station::StationWindow& window, const QList<QPushButton*>& startButtons)
 {
     return !window.anyRunning()
-        && std::ranges::all_of(startButtons, [](const QPushButton* button) { return button->isEnabled(); });
+           && std::ranges::all_of(startButtons, [](const QPushButton* button) { return button->isEnabled(); });
 }
 
 // Every channel passed and read back the image.
@@ -112,9 +112,8 @@ int main(int argc, char** argv)
     qint64 longestGapMs = 0;
     QTimer probe;
     probe.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&probe, &QTimer::timeout, [&] {
-        longestGapMs = std::max(longestGapMs, sinceProbe.restart() - kEventLoopProbeMs);
-    });
+    QObject::connect(&probe, &QTimer::timeout,
+                     [&] { longestGapMs = std::max(longestGapMs, sinceProbe.restart() - kEventLoopProbeMs); });
 
     QElapsedTimer run;
     double cpuAtStart = 0;

@@ -81,7 +81,8 @@ std::string randomImage()
 void writeSettings(const test::ScratchDir& dir, const std::string& unitDevice, const std::string& imagePath)
 {
     dir.write("config.cfg", "RELOAD=0\n\rDETECT=0\n\rERASE=0\n\rTEST FF=0\n\rPROGRAM=1\n\rVERIFY=1\n\rREAD=1\n\r"
-                            "COM1 DEVICE=" + unitDevice + "\n\r");
+                            "COM1 DEVICE="
+                                + unitDevice + "\n\r");
     dir.write("Latest.cfg", "File 0=" + imagePath + "\n\r");
 }
 
@@ -110,9 +111,8 @@ int main(int argc, char** argv)
     qint64 longestGapMs = 0;
     QTimer probe;
     probe.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&probe, &QTimer::timeout, [&] {
-        longestGapMs = std::max(longestGapMs, sinceProbe.restart() - kEventLoopProbeMs);
-    });
+    QObject::connect(&probe, &QTimer::timeout,
+                     [&] { longestGapMs = std::max(longestGapMs, sinceProbe.restart() - kEventLoopProbeMs); });
 
     // Refreshes the worker posted and the window served: with at most one
     // waiting at a time, a read of 2048 blocks cannot pile them up.
@@ -121,8 +121,8 @@ int main(int argc, char** argv)
     int mostWaiting = 0;
     const auto noteWaiting = [&] { mostWaiting = std::max(mostWaiting, refreshesPosted - refreshesServed); };
     auto& display = *window.findChild<ui::DisplayThrottle*>();
-    QObject::connect(&display, &ui::DisplayThrottle::posted, &window, [&] { ++refreshesPosted; },
-                     Qt::DirectConnection);
+    QObject::connect(
+        &display, &ui::DisplayThrottle::posted, &window, [&] { ++refreshesPosted; }, Qt::DirectConnection);
     QObject::connect(&display, &ui::DisplayThrottle::posted, &window, [&] {
         noteWaiting();
         ++refreshesServed;
@@ -150,12 +150,14 @@ int main(int argc, char** argv)
 
     // The final texts come with the refresh the run posts as it ends.
     QCoreApplication::processEvents();
-    const bool succeeded = status.text().startsWith("PROGRAM OK. Czas: ")
+    const bool succeeded =
+        status.text().startsWith("PROGRAM OK. Czas: ")
         && test::ScratchDir::readBytes(dir.pathOf("read.bin")) == std::vector<std::uint8_t>(image.begin(), image.end());
     if (!succeeded)
         std::printf("the run ended with \"%s\"\n", status.text().toUtf8().constData());
     const auto timing = server.timing();
-    const double wireSeconds = static_cast<double>((timing.bytesReceived() + timing.bytesSent()) * kBitsPerByte) / kRate;
+    const double wireSeconds =
+        static_cast<double>((timing.bytesReceived() + timing.bytesSent()) * kBitsPerByte) / kRate;
     std::printf("window cycle %.3f s, wire time %.3f s, ratio %.4f, longest event-loop gap %lld ms, refreshes %d "
                 "served, most-waiting %d, processor %.2f %% of a core, %s\n",
                 seconds, wireSeconds, seconds / wireSeconds, static_cast<long long>(longestGapMs), refreshesServed,

@@ -61,8 +61,9 @@ int printRecords(const CliOptions& options, bool exporting)
 int writeJob(const CliOptions& options)
 {
     // The ports given become the job's line of units; COM1 by default does not.
-    const JobDraft draft{*options.jobName,       *options.firmwareFile, options.stepSet, options.lenient,
-                         options.readBackFile,   options.portGiven ? options.ports : std::vector<std::string>{}};
+    const JobDraft draft{*options.jobName,     *options.firmwareFile,
+                         options.stepSet,      options.lenient,
+                         options.readBackFile, options.portGiven ? options.ports : std::vector<std::string>{}};
     if (const auto failure = writeJobFile(*options.writeJobFile, draft))
         return fail(*failure, kExitUsage);
     return kExitSuccess;

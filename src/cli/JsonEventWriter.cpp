@@ -29,9 +29,7 @@ void writeLine(std::FILE* out, const QJsonObject& object)
 
 } // namespace
 
-JsonEventWriter::JsonEventWriter(std::FILE* out, Context context) : out_(out), context_(std::move(context))
-{
-}
+JsonEventWriter::JsonEventWriter(std::FILE* out, Context context) : out_(out), context_(std::move(context)) {}
 
 void JsonEventWriter::onRunEvent(const RunEvent& event)
 {
@@ -43,8 +41,8 @@ void JsonEventWriter::onRunEvent(const RunEvent& event)
 
 void JsonEventWriter::writeRefusal(std::FILE* out, const std::string& port, const std::string& reason, int exitStatus)
 {
-    writeLine(out, QJsonObject{{"event", "refused"}, {"port", text(port)}, {"reason", text(reason)},
-                               {"exit", exitStatus}});
+    writeLine(out,
+              QJsonObject{{"event", "refused"}, {"port", text(port)}, {"reason", text(reason)}, {"exit", exitStatus}});
 }
 
 QJsonObject JsonEventWriter::eventObject(const char* name) const
@@ -67,7 +65,8 @@ QJsonObject JsonEventWriter::describe(const RunStarted& started) const
     std::optional<QJsonObject> image;
     if (started.image) {
         const RunImage& run = *started.image;
-        firmware = QJsonObject{{"path", text(run.file.path)}, {"size", static_cast<qint64>(run.file.size)},
+        firmware = QJsonObject{{"path", text(run.file.path)},
+                               {"size", static_cast<qint64>(run.file.size)},
                                {"sha256", text(run.file.sha256)}};
         image = QJsonObject{{"size", static_cast<qint64>(run.bytes.size())}, {"sha256", text(run.sha256)}};
     }

@@ -46,9 +46,9 @@ std::optional<Refusal> checkHexLines(const FirmwareImage& image, const std::stri
     if (!report.rejectedLines.empty()) {
         const RejectedLine& first = report.rejectedLines.front();
         const std::size_t count = report.rejectedLineCount;
-        const OperatorText reason
-            = count == 1 ? ORVEX_TEXT("Preflight", "line %1: %2 (%3 rejected line in all; --lenient skips them)")
-                         : ORVEX_TEXT("Preflight", "line %1: %2 (%3 rejected lines in all; --lenient skips them)");
+        const OperatorText reason =
+            count == 1 ? ORVEX_TEXT("Preflight", "line %1: %2 (%3 rejected line in all; --lenient skips them)")
+                       : ORVEX_TEXT("Preflight", "line %1: %2 (%3 rejected lines in all; --lenient skips them)");
         return refuseFirmware(path, translated(reason, {std::to_string(first.lineNumber), describe(first.reason),
                                                         std::to_string(count)}));
     }

@@ -33,7 +33,8 @@ void ProgressBar::setPosition(int position)
         return;
     shownPercent_ = percent;
     const int filled = static_cast<int>(fraction * kWidth);
-    const std::string bar = std::string(static_cast<std::size_t>(filled), '#') + std::string(static_cast<std::size_t>(kWidth - filled), '.');
+    const std::string bar = std::string(static_cast<std::size_t>(filled), '#')
+                            + std::string(static_cast<std::size_t>(kWidth - filled), '.');
     std::fprintf(stream_, "\r[%s] %3d%% %d/%d", bar.c_str(), percent, position, upper_);
     std::fflush(stream_);
     visible_ = true;

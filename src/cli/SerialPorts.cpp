@@ -52,9 +52,8 @@ void listSerialPorts(std::FILE* out, const PortDeviceMap& configured)
     for (const QSerialPortInfo& info : ports) {
         std::fprintf(out, "  %s  by-id: %s  description: %s  manufacturer: %s  serial number: %s  latency timer: %s\n",
                      info.systemLocation().toStdString().c_str(), byIdName(info).c_str(),
-                     orDash(info.description()).c_str(),
-                     orDash(info.manufacturer()).c_str(), orDash(info.serialNumber()).c_str(),
-                     latencyTimer(info).c_str());
+                     orDash(info.description()).c_str(), orDash(info.manufacturer()).c_str(),
+                     orDash(info.serialNumber()).c_str(), latencyTimer(info).c_str());
     }
     std::fprintf(out, "%s\n", translated(ORVEX_TEXT("SerialPorts", "Port names:")).c_str());
     for (int portNumber = 1; portNumber <= kComPortCount; ++portNumber) {

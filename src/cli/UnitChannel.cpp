@@ -44,8 +44,7 @@ std::string shortDigest(const std::string& sha256)
 
 UnitChannel::UnitChannel(const RunPlan& plan, std::string port, std::unique_ptr<RunRecorder> recorder)
     : plan_(plan), port_(std::move(port)), device_(resolvePortDevice(port_, plan.configuredPorts)),
-      readBackFile_(readBackFileOf(plan.options, port_)),
-      recorder_(std::move(recorder)), image_(plan.image),
+      readBackFile_(readBackFileOf(plan.options, port_)), recorder_(std::move(recorder)), image_(plan.image),
       console_(readBackToStdout(plan.options) ? stderr : stdout, stderr, readBackFile_),
       json_(stdout, {port_, device_.device, exitStatusOf}), engine_(console_, waiter_)
 {

@@ -43,7 +43,10 @@ public:
 
     bool readBackReady() const { return readBackReady_; }
     void clearReadBackReady() { readBackReady_ = false; }
-    std::span<const std::uint8_t> readBackData() const { return {readBack_.data(), static_cast<std::size_t>(readBackLength_)}; }
+    std::span<const std::uint8_t> readBackData() const
+    {
+        return {readBack_.data(), static_cast<std::size_t>(readBackLength_)};
+    }
     int readBackLength() const { return readBackLength_; }
     int flashSize() const { return flashSize_; }
 

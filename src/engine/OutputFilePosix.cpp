@@ -84,7 +84,7 @@ int createTemporaryBeside(const fs::path& target, fs::path& temporary)
 bool fillTemporary(int descriptor, std::span<const std::uint8_t> bytes, const struct stat* old)
 {
     return writeAll(descriptor, bytes) && (old == nullptr || ::fchmod(descriptor, old->st_mode & 07777) == 0)
-        && flushToDisk(descriptor);
+           && flushToDisk(descriptor);
 }
 
 Failure replaceWhole(const std::string& path, std::span<const std::uint8_t> bytes)

@@ -64,8 +64,8 @@ Failure writeToStandardOutput(std::span<const std::uint8_t> bytes)
 
 Failure writeInPlace(const std::wstring& path, std::span<const std::uint8_t> bytes)
 {
-    const HANDLE file =
-        CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return systemFailure(GetLastError());
     return closeAfter(file, writeAll(file, bytes));
@@ -92,8 +92,7 @@ Failure replaceWhole(const std::wstring& target, std::span<const std::uint8_t> b
     if (file == INVALID_HANDLE_VALUE)
         return systemFailure(GetLastError());
     Failure failure = closeAfter(file, writeAll(file, bytes) && FlushFileBuffers(file));
-    if (!failure
-        && !MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (!failure && !MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         failure = systemFailure(GetLastError());
     if (failure)
         DeleteFileW(temporary.c_str());
@@ -129,15 +128,15 @@ struct ExistingNode {
 ExistingNode lookAt(const std::wstring& path)
 {
     // Backup semantics open a folder as well.
-    const HANDLE node = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE node =
+        CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (node == INVALID_HANDLE_VALUE)
         return {};
     ExistingNode existing{true, false, GetFileType(node) == FILE_TYPE_DISK, path};
     BY_HANDLE_FILE_INFORMATION information{};
     existing.isFolder = GetFileInformationByHandle(node, &information)
-                     && (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+                        && (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     if (existing.isDiskFile)
         existing.finalPath = finalPathOf(node, path);
     CloseHandle(node);

@@ -95,7 +95,8 @@ RunFinished ProcedureExecutor::runProcedure(const RunRequest& request)
 // The target stays powered after a failure: nothing more is sent.
 std::optional<RunStep> ProcedureExecutor::firstFailingStep(const RunRequest& request)
 {
-    const std::span<const std::uint8_t> image = request.image ? std::span(request.image->bytes) : std::span<const std::uint8_t>();
+    const std::span<const std::uint8_t> image =
+        request.image ? std::span(request.image->bytes) : std::span<const std::uint8_t>();
     // Held only while frames go to and fro, not through the save dialog.
     const FastWakeUpRequest fastWakeUp;
     for (const SequenceStep& step : kSequence)

@@ -15,7 +15,7 @@ std::string sha256Hex(std::span<const std::uint8_t> bytes)
     BCRYPT_ALG_HANDLE algorithm = nullptr;
     BCRYPT_HASH_HANDLE hash = nullptr;
     bool hashed = BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0) == 0
-               && BCryptCreateHash(algorithm, &hash, nullptr, 0, nullptr, 0, 0) == 0;
+                  && BCryptCreateHash(algorithm, &hash, nullptr, 0, nullptr, 0, 0) == 0;
     for (auto rest = bytes; hashed && !rest.empty();) {
         const auto chunk = static_cast<ULONG>(std::min<std::size_t>(rest.size(), 1U << 30));
         hashed = BCryptHashData(hash, const_cast<PUCHAR>(rest.data()), chunk, 0) == 0;

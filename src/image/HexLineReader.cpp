@@ -46,7 +46,8 @@ std::size_t HexLineReader::findNul(std::size_t position)
     if (!nulSearched_ || nextNul_ < position) {
         nulSearched_ = true;
         const void* nul = std::memchr(text_.data() + position, '\0', text_.size() - position);
-        nextNul_ = nul == nullptr ? text_.size() : static_cast<std::size_t>(static_cast<const char*>(nul) - text_.data());
+        nextNul_ =
+            nul == nullptr ? text_.size() : static_cast<std::size_t>(static_cast<const char*>(nul) - text_.data());
     }
     return nextNul_;
 }

@@ -48,8 +48,8 @@ std::optional<LineRejection> HexRecord::read(std::string_view line)
     // Pairs beyond the longest record only count towards the checksum.
     for (std::size_t pair = kept; pair < pairs; ++pair)
         sum += readHexPair(pairText + 2 * pair);
-    const bool accepted = line.size() >= kMinLineLength && byteCount() + kFramingPairs <= pairs
-        && static_cast<std::uint8_t>(sum) == 0;
+    const bool accepted =
+        line.size() >= kMinLineLength && byteCount() + kFramingPairs <= pairs && static_cast<std::uint8_t>(sum) == 0;
     if (!accepted) {
         const LineRejection fault = faultOf(line);
         clear();

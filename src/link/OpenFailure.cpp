@@ -91,7 +91,7 @@ std::string permissionDeniedText(const std::string& devicePath, unsigned mode, c
     if ((mode & kGroupReadWrite) != kGroupReadWrite)
         return "Permission denied: " + devicePath + " may be read and written by its owner only";
     return "Permission denied: " + devicePath + " belongs to group '" + groupName
-        + "'; add your user to it (sudo usermod -aG " + groupName + " $USER) and log in again";
+           + "'; add your user to it (sudo usermod -aG " + groupName + " $USER) and log in again";
 }
 
 } // namespace orvex

@@ -16,7 +16,8 @@ constexpr const char* kPortPlaceholder = "{port}";
 int comPortNumber(const std::string& port)
 {
     std::string upper = port;
-    std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     if (upper.size() != 4 || !upper.starts_with("COM"))
         return 0;
     const int portNumber = upper[3] - '0';
@@ -46,8 +47,9 @@ ResolvedPort findAdapter(const std::string& serialNumber, const std::vector<Seri
     std::string devices;
     for (const std::string& device : matches)
         devices += (devices.empty() ? "" : ", ") + device;
-    return {{}, std::to_string(matches.size()) + " USB adapters have serial number " + serialNumber + " (" + devices
-                    + "); name the port by its device"};
+    return {{},
+            std::to_string(matches.size()) + " USB adapters have serial number " + serialNumber + " (" + devices
+                + "); name the port by its device"};
 }
 
 std::vector<SerialAdapter> systemAdapters()

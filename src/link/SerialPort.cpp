@@ -22,8 +22,7 @@ namespace {
 
 bool isFatal(QSerialPort::SerialPortError error)
 {
-    return error == QSerialPort::ResourceError || error == QSerialPort::ReadError
-        || error == QSerialPort::WriteError;
+    return error == QSerialPort::ResourceError || error == QSerialPort::ReadError || error == QSerialPort::WriteError;
 }
 
 OpenErrorClass classOf(QSerialPort::SerialPortError error)
@@ -43,7 +42,7 @@ OpenErrorClass classOf(QSerialPort::SerialPortError error)
 bool configureLine(QSerialPort& port, int baudRate)
 {
     return port.setBaudRate(baudRate) && port.setDataBits(QSerialPort::Data8) && port.setParity(QSerialPort::NoParity)
-        && port.setStopBits(QSerialPort::OneStop) && port.setFlowControl(QSerialPort::NoFlowControl);
+           && port.setStopBits(QSerialPort::OneStop) && port.setFlowControl(QSerialPort::NoFlowControl);
 }
 
 // Linux raises both lines at open, but Qt's Windows backend lowers RTS, and a
@@ -88,7 +87,7 @@ bool pathNamesOpenDevice(const std::string& path, int descriptor)
     struct stat opened {};
     struct stat named {};
     return ::fstat(descriptor, &opened) == 0 && ::stat(path.c_str(), &named) == 0 && opened.st_rdev == named.st_rdev
-        && opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+           && opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
 }
 #endif
 
@@ -125,7 +124,7 @@ bool SerialPort::openDevice(const std::string& devicePath, int baudRate)
     }
     if (!configureLine(*port, baudRate)) {
         lastOpenError_ = "Cannot set " + devicePath + " to " + std::to_string(baudRate)
-            + " bps 8N1: " + port->errorString().toStdString();
+                         + " bps 8N1: " + port->errorString().toStdString();
         port->close();
         return false;
     }

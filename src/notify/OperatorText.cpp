@@ -24,8 +24,8 @@ std::string translated(OperatorText format, std::initializer_list<std::string_vi
     const std::string pattern = translated(format);
     std::string text;
     for (std::size_t at = 0; at < pattern.size(); ++at) {
-        const bool placeholder = pattern[at] == '%' && at + 1 < pattern.size() && pattern[at + 1] >= '1'
-                                 && pattern[at + 1] <= '9';
+        const bool placeholder =
+            pattern[at] == '%' && at + 1 < pattern.size() && pattern[at + 1] >= '1' && pattern[at + 1] <= '9';
         const auto index = placeholder ? static_cast<std::size_t>(pattern[at + 1] - '1') : values.size();
         if (index < values.size()) {
             text += values.begin()[index];

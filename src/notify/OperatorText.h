@@ -15,7 +15,11 @@ struct OperatorText {
     const char* source;
 };
 
-#define ORVEX_TEXT(context, source) ::orvex::OperatorText{context, source}
+#define ORVEX_TEXT(context, source)                                                                                    \
+    ::orvex::OperatorText                                                                                              \
+    {                                                                                                                  \
+        context, source                                                                                                \
+    }
 
 // Looks up the translation of a text; gets and returns UTF-8.
 using TextTranslator = std::string (*)(const char* context, const char* source);

@@ -51,7 +51,7 @@ struct RunImage {
 };
 
 struct RunStarted {
-    std::vector<RunStep> steps; // the chosen ones, in the run's order, power steps left out
+    std::vector<RunStep> steps;            // the chosen ones, in the run's order, power steps left out
     std::shared_ptr<const RunImage> image; // none without firmware
 };
 
@@ -74,9 +74,9 @@ struct StepFinished {
 
     RunStep step;
     StepOutcome outcome = StepOutcome::Ok;
-    std::optional<std::uint32_t> address; // the failing block's, for BlockRefused and Mismatch
+    std::optional<std::uint32_t> address;           // the failing block's, for BlockRefused and Mismatch
     std::optional<std::array<char, 3>> unitVersion; // what a successful detect read
-    std::string text; // the step's status line as the window shows it
+    std::string text;                               // the step's status line as the window shows it
     bool ok() const { return outcome == StepOutcome::Ok; }
 };
 

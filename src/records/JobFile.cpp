@@ -21,9 +21,9 @@ namespace orvex {
 
 namespace {
 
-constexpr std::array kKeys{"NAME",          "FIRMWARE",      "SHA256",        "STEPS",        "LENIENT",
-                           "READBACK",      "PORTS",         "SERIAL_ADDRESS", "SERIAL_LENGTH", "SERIAL_FORMAT",
-                           "SERIAL_FIRST",  "SERIAL_LAST",   "SERIAL_ON_FAILURE"};
+constexpr std::array kKeys{"NAME",         "FIRMWARE",    "SHA256",           "STEPS",         "LENIENT",
+                           "READBACK",     "PORTS",       "SERIAL_ADDRESS",   "SERIAL_LENGTH", "SERIAL_FORMAT",
+                           "SERIAL_FIRST", "SERIAL_LAST", "SERIAL_ON_FAILURE"};
 
 constexpr std::array kStepBits{StepBit::Detect,  StepBit::Erase,  StepBit::TestFF,
                                StepBit::Program, StepBit::Verify, StepBit::Read};
@@ -87,9 +87,10 @@ private:
             return true;
         QString key = QString::fromStdString(std::string(keyOf(line))).toUpper();
         if (std::find(kKeys.begin(), kKeys.end(), key.toStdString()) == kKeys.end()) {
-            problem("unknown key \"" + std::string(keyOf(line)) + "\" (known: NAME, FIRMWARE, SHA256, STEPS, "
-                    "LENIENT, READBACK, PORTS, SERIAL_ADDRESS, SERIAL_LENGTH, SERIAL_FORMAT, SERIAL_FIRST, "
-                    "SERIAL_LAST, SERIAL_ON_FAILURE)");
+            problem("unknown key \"" + std::string(keyOf(line))
+                    + "\" (known: NAME, FIRMWARE, SHA256, STEPS, "
+                      "LENIENT, READBACK, PORTS, SERIAL_ADDRESS, SERIAL_LENGTH, SERIAL_FORMAT, SERIAL_FIRST, "
+                      "SERIAL_LAST, SERIAL_ON_FAILURE)");
             return false;
         }
         if (!values_.emplace(key.toStdString(), std::string(trimmed(valueOf(line)))).second) {
@@ -191,8 +192,8 @@ std::optional<std::string> fileSha256(const QString& path, std::string& digest)
     if (!file.open(QIODevice::ReadOnly))
         return "cannot read the firmware file " + path.toStdString() + ": " + file.errorString().toStdString();
     const QByteArray bytes = file.readAll();
-    digest = sha256Hex(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                 static_cast<std::size_t>(bytes.size())));
+    digest = sha256Hex(
+        std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())));
     return std::nullopt;
 }
 
@@ -218,7 +219,9 @@ std::optional<std::string> writeJobFile(const std::string& path, const JobDraft&
             steps << QString::fromStdString(stepNameOfBit(bit));
     std::vector<std::string> lines{
         "NAME=" + draft.name,
-        "FIRMWARE=" + jobFolder.relativeFilePath(QFileInfo(QString::fromStdString(draft.firmwarePath)).absoluteFilePath()).toStdString(),
+        "FIRMWARE="
+            + jobFolder.relativeFilePath(QFileInfo(QString::fromStdString(draft.firmwarePath)).absoluteFilePath())
+                  .toStdString(),
         "SHA256=" + digest,
         "STEPS=" + steps.join(',').toStdString(),
     };

@@ -22,7 +22,7 @@ struct Job {
     bool lenient = false;
     // Resolved like the firmware; {job}, {serial} and {run_id} are filled in.
     std::optional<std::string> readBackPattern;
-    std::vector<std::string> ports;             // any when empty
+    std::vector<std::string> ports; // any when empty
     std::optional<SerialNumbering> serial;
 };
 

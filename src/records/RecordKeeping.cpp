@@ -61,7 +61,8 @@ ForwardResult RecordKeeping::forwardSpool()
     return hasSpool() ? orvex::forwardSpool(localFile_, target_) : ForwardResult{};
 }
 
-std::variant<std::int64_t, std::string> RecordKeeping::takeSerial(const std::string& job, const SerialNumbering& numbering)
+std::variant<std::int64_t, std::string> RecordKeeping::takeSerial(const std::string& job,
+                                                                  const SerialNumbering& numbering)
 {
     if (!enabled())
         return std::string("serial numbers need the records database, and records are off");

@@ -80,15 +80,16 @@ void RecordsConnection::open(const RecordsTarget& target)
         database_.setConnectOptions("QSQLITE_BUSY_TIMEOUT=" + QString::number(kSqliteBusyTimeoutMs));
     }
     if (!database_.open()) {
-        failure_ = "cannot open the records database " + target.describe() + ": "
-                   + describeSqlError(database_.lastError());
+        failure_ =
+            "cannot open the records database " + target.describe() + ": " + describeSqlError(database_.lastError());
         return;
     }
     // WAL lets readers and one writer go on together; FULL syncs every
     // commit, so a record survives the power going off right after it.
-    if (!postgres_ && (!execute(database_, "PRAGMA journal_mode=WAL") || !execute(database_, "PRAGMA synchronous=FULL")))
-        failure_ = "cannot set up the records database " + target.describe() + ": "
-                   + describeSqlError(database_.lastError());
+    if (!postgres_
+        && (!execute(database_, "PRAGMA journal_mode=WAL") || !execute(database_, "PRAGMA synchronous=FULL")))
+        failure_ =
+            "cannot set up the records database " + target.describe() + ": " + describeSqlError(database_.lastError());
 }
 
 bool RecordsConnection::beginExclusive()

@@ -65,7 +65,8 @@ std::optional<std::string> upgrade(RecordsConnection& connection, int from)
         for (const char* statement : kUpgrades[step])
             if (!query.exec(statement))
                 return fail(database, query.lastError());
-    const char* store = from == 0 ? "INSERT INTO orvex_schema (version) VALUES (?)" : "UPDATE orvex_schema SET version = ?";
+    const char* store =
+        from == 0 ? "INSERT INTO orvex_schema (version) VALUES (?)" : "UPDATE orvex_schema SET version = ?";
     query.prepare(store);
     query.addBindValue(kRecordsSchemaVersion);
     if (!query.exec() || !connection.commit())

@@ -26,8 +26,8 @@ struct RunRecord {
     std::optional<std::string> firmwareSha256;
     std::optional<std::string> imageSha256;
     std::optional<std::int64_t> imageSize;
-    std::string steps;       // comma-separated step names
-    std::string stepResults; // JSON array: name, ok, outcome, text of each step
+    std::string steps;                 // comma-separated step names
+    std::string stepResults;           // JSON array: name, ok, outcome, text of each step
     std::string result = "incomplete"; // ok, failed or incomplete
     std::optional<std::string> failedStep;
     std::optional<std::string> message;

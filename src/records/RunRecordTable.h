@@ -20,7 +20,7 @@ std::optional<std::string> saveRecord(RecordsConnection& connection, const RunRe
 struct RecordFilter {
     std::optional<std::string> since; // YYYY-MM-DD: runs started on that day or later (UTC)
     std::optional<std::string> job;
-    std::optional<int> limit;         // the oldest that many
+    std::optional<int> limit; // the oldest that many
 };
 
 // The rows, oldest first; none when the query fails (failure says why).

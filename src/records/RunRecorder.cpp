@@ -87,8 +87,8 @@ void RunRecorder::begin(const RunStarted& started)
         context = std::exchange(nextRun_, RunContext{});
     }
     record_ = RunRecord{};
-    record_.runId = context.runId.empty() ? QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString()
-                                          : context.runId;
+    record_.runId =
+        context.runId.empty() ? QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString() : context.runId;
     record_.startedAt = utcTimestamp();
     record_.station = QSysInfo::machineHostName().toStdString();
     record_.operatorName = operatorName();

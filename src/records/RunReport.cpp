@@ -112,8 +112,9 @@ QJsonValue fieldJson(const std::optional<T>& value)
 
 QStringList rowTexts(const YieldRow& row)
 {
-    return {fieldText(row.day),           fieldText(row.job),         fieldText(row.firmware),
-            fieldText(row.port),          QString::number(row.units), QString::number(row.passed),
+    return {fieldText(row.day),           fieldText(row.job),
+            fieldText(row.firmware),      fieldText(row.port),
+            QString::number(row.units),   QString::number(row.passed),
             QString::number(row.failed),  QString::number(row.yieldPercent, 'f', 1),
             fieldText(row.medianSeconds), fieldText(row.topFailingStep)};
 }
@@ -183,7 +184,8 @@ void printYieldReport(std::FILE* out, const std::vector<YieldRow>& rows, OutputF
     for (const YieldRow& row : rows)
         std::fprintf(out, "%-10s  %-16s  %-12s  %-14s  %5d  %6d  %6d  %7.1f  %8.3f  %s\n", row.day.c_str(),
                      row.job.c_str(), row.firmware.c_str(), row.port.c_str(), row.units, row.passed, row.failed,
-                     row.yieldPercent, row.medianSeconds, row.topFailingStep.empty() ? "-" : row.topFailingStep.c_str());
+                     row.yieldPercent, row.medianSeconds,
+                     row.topFailingStep.empty() ? "-" : row.topFailingStep.c_str());
 }
 
 void exportRecords(std::FILE* out, const std::vector<RunRecord>& records, OutputFormat format)
@@ -201,8 +203,9 @@ void exportRecords(std::FILE* out, const std::vector<RunRecord>& records, Output
             fields << csvField(fieldText(field));
             object[name] = fieldJson(field);
         });
-        printLine(out, format == OutputFormat::Csv ? fields.join(',')
-                                                   : QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
+        printLine(out, format == OutputFormat::Csv
+                           ? fields.join(',')
+                           : QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
     }
 }
 

@@ -17,8 +17,8 @@ struct YieldRow {
     int units = 0; // every run, incomplete ones too
     int passed = 0;
     int failed = 0;
-    double yieldPercent = 0; // passed of units
-    double medianSeconds = 0; // of the runs that ended
+    double yieldPercent = 0;    // passed of units
+    double medianSeconds = 0;   // of the runs that ended
     std::string topFailingStep; // the most frequent; the first in run order on a tie
 };
 

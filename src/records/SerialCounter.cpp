@@ -71,7 +71,8 @@ private:
             return std::nullopt;
         if (!lockCounter(numbering)
             || !run("SELECT run_id, serial FROM runs WHERE job = ? AND result = 'failed' AND serial_reusable = 1"
-                    " AND serial IS NOT NULL ORDER BY serial LIMIT 1" + lockSuffix(),
+                    " AND serial IS NOT NULL ORDER BY serial LIMIT 1"
+                        + lockSuffix(),
                     {job_})
             || !query_.next())
             return std::nullopt;
@@ -97,7 +98,8 @@ private:
         const std::int64_t number = std::max<std::int64_t>(query_.value(0).toLongLong(), numbering.first);
         if (number > numbering.lastNumber())
             return std::nullopt;
-        if (!run("UPDATE serial_counters SET next_serial = ? WHERE job = ?", {static_cast<qlonglong>(number) + 1, job_}))
+        if (!run("UPDATE serial_counters SET next_serial = ? WHERE job = ?",
+                 {static_cast<qlonglong>(number) + 1, job_}))
             return std::nullopt;
         return number;
     }

@@ -34,7 +34,8 @@ std::vector<std::uint8_t> digitsOf(std::int64_t number, std::uint64_t length, in
     static constexpr char kDigits[] = "0123456789ABCDEF";
     std::vector<std::uint8_t> bytes(length, '0');
     auto value = static_cast<std::uint64_t>(number);
-    for (auto place = bytes.rbegin(); place != bytes.rend() && value != 0; ++place, value /= static_cast<unsigned>(base))
+    for (auto place = bytes.rbegin(); place != bytes.rend() && value != 0;
+         ++place, value /= static_cast<unsigned>(base))
         *place = static_cast<std::uint8_t>(kDigits[value % static_cast<unsigned>(base)]);
     return bytes;
 }
@@ -79,8 +80,9 @@ std::optional<std::string> checkSerialNumbering(const SerialNumbering& numbering
         return "SERIAL_LENGTH " + std::to_string(numbering.length) + " does not suit SERIAL_FORMAT "
                + (isBinary(numbering.format) ? "le/be (1 to 8 bytes)" : "dec/hex (at least 1 byte)");
     if (numbering.address >= flashSize || numbering.length > flashSize - numbering.address)
-        return "the serial area " + std::to_string(numbering.address) + " to " + std::to_string(numbering.address + numbering.length - 1)
-               + " lies outside the " + std::to_string(flashSize) + "-byte flash";
+        return "the serial area " + std::to_string(numbering.address) + " to "
+               + std::to_string(numbering.address + numbering.length - 1) + " lies outside the "
+               + std::to_string(flashSize) + "-byte flash";
     const std::int64_t largest = largestSerial(numbering.format, numbering.length);
     if (numbering.first < 0 || numbering.first > largest)
         return "SERIAL_FIRST " + std::to_string(numbering.first) + " does not fit the format (0 to "
@@ -113,7 +115,8 @@ std::vector<std::uint8_t> encodeSerial(const SerialNumbering& numbering, std::in
     return bytes;
 }
 
-std::shared_ptr<const RunImage> numberedImage(const RunImage& image, const SerialNumbering& numbering, std::int64_t number)
+std::shared_ptr<const RunImage> numberedImage(const RunImage& image, const SerialNumbering& numbering,
+                                              std::int64_t number)
 {
     auto numbered = std::make_shared<RunImage>(image);
     const std::size_t end = static_cast<std::size_t>(numbering.address + numbering.length);

@@ -42,6 +42,7 @@ std::vector<std::uint8_t> encodeSerial(const SerialNumbering& numbering, std::in
 
 // A copy of the image with number written at its address, an image that
 // ends before the area extended with 0xFF; its digest is the copy's.
-std::shared_ptr<const RunImage> numberedImage(const RunImage& image, const SerialNumbering& numbering, std::int64_t number);
+std::shared_ptr<const RunImage> numberedImage(const RunImage& image, const SerialNumbering& numbering,
+                                              std::int64_t number);
 
 } // namespace orvex

@@ -28,10 +28,22 @@ int openShared(const std::string& path, int flags, int sharing)
     return descriptor;
 }
 
-int openForWriting(const std::string& path) { return openShared(path, _O_RDWR | _O_CREAT, _SH_DENYRW); }
-int openForReading(const std::string& path) { return openShared(path, _O_RDONLY, _SH_DENYNO); }
-bool holdExclusively(int) { return true; } // the open itself denied sharing
-bool stillNamedBy(int, const std::string&) { return true; } // nobody renames a file held without sharing
+int openForWriting(const std::string& path)
+{
+    return openShared(path, _O_RDWR | _O_CREAT, _SH_DENYRW);
+}
+int openForReading(const std::string& path)
+{
+    return openShared(path, _O_RDONLY, _SH_DENYNO);
+}
+bool holdExclusively(int)
+{
+    return true;
+} // the open itself denied sharing
+bool stillNamedBy(int, const std::string&)
+{
+    return true;
+} // nobody renames a file held without sharing
 
 bool isRegularFile(int descriptor)
 {
@@ -39,10 +51,22 @@ bool isRegularFile(int descriptor)
     return _fstat64(descriptor, &status) == 0 && (status.st_mode & _S_IFMT) == _S_IFREG;
 }
 
-bool seekToStart(int descriptor) { return _lseeki64(descriptor, 0, SEEK_SET) == 0; }
-long long readSome(int descriptor, char* buffer, unsigned count) { return _read(descriptor, buffer, count); }
-bool truncateToEmpty(int descriptor) { return _chsize_s(descriptor, 0) == 0; }
-void closeDescriptor(int descriptor) { _close(descriptor); }
+bool seekToStart(int descriptor)
+{
+    return _lseeki64(descriptor, 0, SEEK_SET) == 0;
+}
+long long readSome(int descriptor, char* buffer, unsigned count)
+{
+    return _read(descriptor, buffer, count);
+}
+bool truncateToEmpty(int descriptor)
+{
+    return _chsize_s(descriptor, 0) == 0;
+}
+void closeDescriptor(int descriptor)
+{
+    _close(descriptor);
+}
 
 } // namespace
 
@@ -54,9 +78,18 @@ namespace {
 // controlling terminal; what is not a regular file is closed again at once.
 constexpr int kOpenFlags = O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
 
-int openForWriting(const std::string& path) { return ::open(path.c_str(), O_RDWR | O_CREAT | kOpenFlags, 0666); }
-int openForReading(const std::string& path) { return ::open(path.c_str(), O_RDONLY | kOpenFlags); }
-bool holdExclusively(int descriptor) { return ::flock(descriptor, LOCK_EX | LOCK_NB) == 0; }
+int openForWriting(const std::string& path)
+{
+    return ::open(path.c_str(), O_RDWR | O_CREAT | kOpenFlags, 0666);
+}
+int openForReading(const std::string& path)
+{
+    return ::open(path.c_str(), O_RDONLY | kOpenFlags);
+}
+bool holdExclusively(int descriptor)
+{
+    return ::flock(descriptor, LOCK_EX | LOCK_NB) == 0;
+}
 
 // Whether path still leads to the file open as descriptor. A holder's save
 // puts a new file in the old one's place; a lock won on the old one after
@@ -66,7 +99,7 @@ bool stillNamedBy(int descriptor, const std::string& path)
     struct stat opened {};
     struct stat named {};
     return ::fstat(descriptor, &opened) == 0 && ::stat(path.c_str(), &named) == 0 && opened.st_dev == named.st_dev
-        && opened.st_ino == named.st_ino;
+           && opened.st_ino == named.st_ino;
 }
 
 bool isRegularFile(int descriptor)
@@ -75,9 +108,18 @@ bool isRegularFile(int descriptor)
     return ::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
 }
 
-bool seekToStart(int descriptor) { return ::lseek(descriptor, 0, SEEK_SET) == 0; }
-long long readSome(int descriptor, char* buffer, unsigned count) { return ::read(descriptor, buffer, count); }
-void closeDescriptor(int descriptor) { ::close(descriptor); }
+bool seekToStart(int descriptor)
+{
+    return ::lseek(descriptor, 0, SEEK_SET) == 0;
+}
+long long readSome(int descriptor, char* buffer, unsigned count)
+{
+    return ::read(descriptor, buffer, count);
+}
+void closeDescriptor(int descriptor)
+{
+    ::close(descriptor);
+}
 
 } // namespace
 
@@ -187,8 +229,8 @@ bool fillNewVersion(int newDescriptor, int oldDescriptor, std::string_view bytes
 {
     struct stat old {};
     return holdExclusively(newDescriptor) && ::fstat(oldDescriptor, &old) == 0
-        && ::fchmod(newDescriptor, old.st_mode & 07777) == 0 && writeText(newDescriptor, bytes)
-        && flushToDisk(newDescriptor);
+           && ::fchmod(newDescriptor, old.st_mode & 07777) == 0 && writeText(newDescriptor, bytes)
+           && flushToDisk(newDescriptor);
 }
 
 // The descriptor that holds the file afterwards (the new version's, the old

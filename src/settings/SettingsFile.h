@@ -11,8 +11,8 @@
 namespace orvex {
 
 // What the operator is told when a settings file cannot be opened.
-inline constexpr OperatorText kOpenFailureMessage
-    = ORVEX_TEXT("SettingsFile", "Nie można otworzyć pliku z konfiguracją!!!");
+inline constexpr OperatorText kOpenFailureMessage =
+    ORVEX_TEXT("SettingsFile", "Nie można otworzyć pliku z konfiguracją!!!");
 
 // Called with the path each time SettingsFile::open fails. The window installs
 // one that shows kOpenFailureMessage in a message box; none is installed by

@@ -105,8 +105,7 @@ void ChannelPanel::show(const ChannelState& state)
         stepLine_->setText(text(state.stepLine));
     progress_->setRange(0, std::max(state.progressTotal, 1));
     progress_->setValue(state.progressDone);
-    serial_->setText(state.serial ? text(fillText(kSerial, std::to_string(*state.serial)))
-                                  : text(kNoSerial));
+    serial_->setText(state.serial ? text(fillText(kSerial, std::to_string(*state.serial))) : text(kNoSerial));
     result_->setText(text(state.result));
     counts_->setText(text(fillText(kCounts, std::to_string(state.passed), std::to_string(state.failed))));
     running_ = state.running;

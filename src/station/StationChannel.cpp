@@ -129,8 +129,8 @@ std::optional<std::string> StationChannel::prepareRun(const StationJob& loaded, 
     }
     std::optional<std::string> readBack;
     if (job.readBackPattern) {
-        readBack = expandReadBackPattern(withPortName(*job.readBackPattern, port_), job.name, context.serial,
-                                         context.runId);
+        readBack =
+            expandReadBackPattern(withPortName(*job.readBackPattern, port_), job.name, context.serial, context.runId);
         if (!folderExists(*readBack))
             return fillText(kNoReadBackFolder, *readBack);
     }

@@ -21,7 +21,7 @@ namespace {
 
 struct StepLabel {
     std::uint16_t bit;
-    const char *label; // the programmer window's toggle for the step, translated as there
+    const char* label; // the programmer window's toggle for the step, translated as there
 };
 
 constexpr std::array kStepLabels{

@@ -33,8 +33,8 @@ constexpr OperatorText kCaption = ORVEX_TEXT("StationWindow", "Stanowisko Orvex 
 constexpr OperatorText kNoJob = ORVEX_TEXT("StationWindow", "Brak zadania");
 constexpr OperatorText kNoJobHint = ORVEX_TEXT("StationWindow", "Otwórz zadanie: Zadanie → Otwórz zadanie... (Ctrl+O)");
 constexpr OperatorText kFirmware = ORVEX_TEXT("StationWindow", "Firmware: %1   SHA-256: %2");
-constexpr OperatorText kNoFirmware
-    = ORVEX_TEXT("StationWindow", "Firmware: — (zadanie nie programuje ani nie weryfikuje)");
+constexpr OperatorText kNoFirmware =
+    ORVEX_TEXT("StationWindow", "Firmware: — (zadanie nie programuje ani nie weryfikuje)");
 constexpr OperatorText kStartAll = ORVEX_TEXT("StationWindow", "Start wszystkich (Enter)");
 constexpr OperatorText kJobMenu = ORVEX_TEXT("StationWindow", "&Zadanie");
 constexpr OperatorText kOpenJob = ORVEX_TEXT("StationWindow", "&Otwórz zadanie...");
@@ -43,8 +43,8 @@ constexpr OperatorText kOpenJobCaption = ORVEX_TEXT("StationWindow", "Otwórz za
 constexpr OperatorText kJobFilter = ORVEX_TEXT("StationWindow", "Zadania (*.job);;Wszystkie pliki (*)");
 constexpr OperatorText kJobBusy = ORVEX_TEXT("StationWindow", "Nie można zmienić zadania, gdy kanały pracują.");
 constexpr OperatorText kJobNotRemembered = ORVEX_TEXT("StationWindow", "Nie zapamiętano zadania na następny raz: %1");
-constexpr OperatorText kClosingWhenDone
-    = ORVEX_TEXT("StationWindow", "Okno zamknie się, gdy wszystkie kanały skończą pracę.");
+constexpr OperatorText kClosingWhenDone =
+    ORVEX_TEXT("StationWindow", "Okno zamknie się, gdy wszystkie kanały skończą pracę.");
 constexpr OperatorText kRecordsUnusable = ORVEX_TEXT("StationWindow", "Zapisy przebiegów są wyłączone: %1");
 constexpr OperatorText kShift = ORVEX_TEXT("StationWindow", "Zmiana");
 constexpr OperatorText kToday = ORVEX_TEXT("StationWindow", "Dziś");
@@ -134,7 +134,7 @@ void StationWindow::buildWindow()
 
 void StationWindow::buildMenu()
 {
-    QMenu *menu = menuBar()->addMenu(text(kJobMenu));
+    QMenu* menu = menuBar()->addMenu(text(kJobMenu));
     openAction_ = menu->addAction(text(kOpenJob), QKeySequence::Open, this, &StationWindow::chooseJob);
     menu->addSeparator();
     menu->addAction(text(kQuit), QKeySequence::Quit, this, &QWidget::close);
@@ -302,7 +302,8 @@ void StationWindow::startNextQueued()
 
 bool StationWindow::anyRunning() const
 {
-    return !queuedStarts_.empty() || std::any_of(channels_.begin(), channels_.end(), [](const auto& channel) { return channel->running(); });
+    return !queuedStarts_.empty()
+           || std::any_of(channels_.begin(), channels_.end(), [](const auto& channel) { return channel->running(); });
 }
 
 void StationWindow::refresh()

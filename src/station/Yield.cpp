@@ -21,8 +21,7 @@ std::string yieldLine(const std::string& label, const Yield& yield)
         return fillText(kNoRuns, label);
     const double percent = 100.0 * yield.passed / all;
     const QString share = lang::numberLocale().toString(percent, 'f', 1);
-    return fillText(kYield, label, std::to_string(yield.passed), std::to_string(yield.failed),
-                    share.toStdString());
+    return fillText(kYield, label, std::to_string(yield.passed), std::to_string(yield.failed), share.toStdString());
 }
 
 std::optional<Yield> todaysYield(RecordKeeping& records, const std::string& job)

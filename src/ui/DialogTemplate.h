@@ -46,7 +46,8 @@ struct ControlRow {
 
 // The main window's client area and its controls, in tab order.
 inline constexpr DialogSize kMainDialogSize{282, 347};
-inline constexpr char kMainDialogCaption[] = QT_TRANSLATE_NOOP("DialogTemplate", "Programator Orvex v1.1a dla ukladu SDA5555FL ");
+inline constexpr char kMainDialogCaption[] =
+    QT_TRANSLATE_NOOP("DialogTemplate", "Programator Orvex v1.1a dla ukladu SDA5555FL ");
 
 // clang-format off
 inline constexpr std::array kMainDialogControls{

@@ -6,10 +6,13 @@ DisplayThrottle::DisplayThrottle(std::function<void()> show, QObject* parent) : 
 {
     pause_.setSingleShot(true);
     pause_.setInterval(kPauseMs);
-    connect(this, &DisplayThrottle::posted, this, [this] {
-        if (!pause_.isActive())
-            showNow();
-    }, Qt::QueuedConnection);
+    connect(
+        this, &DisplayThrottle::posted, this,
+        [this] {
+            if (!pause_.isActive())
+                showNow();
+        },
+        Qt::QueuedConnection);
     connect(&pause_, &QTimer::timeout, this, [this] {
         if (pending_)
             showNow();

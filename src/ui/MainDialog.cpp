@@ -76,9 +76,7 @@ void showLamp(QLabel& lamp, LampState state)
 
 MainDialog::MainDialog(OperatorDialogs& dialogs, QWidget* parent)
     : QDialog(parent), dialogs_(dialogs), clientArea_(buildClientArea(*this)), controls_(findControls(*clientArea_)),
-      steps_(*clientArea_),
-      menu_(buildMainMenu(*this)),
-      comButtons_(new QButtonGroup(this)),
+      steps_(*clientArea_), menu_(buildMainMenu(*this)), comButtons_(new QButtonGroup(this)),
       filePanel_(filePanelControls(*clientArea_), *this, dialogs)
 {
     buildWindow();
@@ -189,7 +187,8 @@ void MainDialog::keepRecords()
         if (!outcome.failure)
             return;
         const QString text = uiText(kRecordLostMessage) + QString::fromStdString(*outcome.failure);
-        QMetaObject::invokeMethod(this, [this, text] { dialogs_.showMessage(this, text); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, text] { dialogs_.showMessage(this, text); }, Qt::QueuedConnection);
     });
     engine_.addObserver(records_->recorder());
     records_->startBackgroundForwarding();
@@ -400,7 +399,6 @@ void MainDialog::applyEnabled(bool enabled)
     // The file shown must stay the one the run programs and compares with.
     menu_.open->setEnabled(enabled);
     menu_.reload->setEnabled(enabled);
-
 }
 
 void MainDialog::finishRun(bool passed)
@@ -420,7 +418,8 @@ void MainDialog::closeIfAskedDuringRun(bool passed)
     // A run that did not end well keeps the window open on its result, for
     // the operator to read.
     if (passed) {
-        QMetaObject::invokeMethod(this, [this, result = *closeAfterRun_] { done(result); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, result = *closeAfterRun_] { done(result); }, Qt::QueuedConnection);
         return;
     }
     closeAfterRun_.reset();

@@ -15,7 +15,7 @@ namespace {
 
 struct NameFilter {
     OperatorText description; // as the operator reads it
-    const char* patterns;    // as Qt matches them
+    const char* patterns;     // as Qt matches them
 };
 
 // clang-format off
@@ -83,7 +83,7 @@ bool QtOperatorDialogs::askYesNo(QWidget* parent, const QString& question)
 {
     return QMessageBox::question(parent, QCoreApplication::applicationName(), question,
                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
-        == QMessageBox::Yes;
+           == QMessageBox::Yes;
 }
 
 void QtOperatorDialogs::showAbout(QWidget* parent)

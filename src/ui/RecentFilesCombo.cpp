@@ -35,7 +35,8 @@ void RecentFilesCombo::wheelEvent(QWheelEvent* event)
 
 void RecentFilesCombo::announceClose()
 {
-    QMetaObject::invokeMethod(this, [this] { emit closedUp(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { emit closedUp(); }, Qt::QueuedConnection);
 }
 
 void RecentFilesCombo::announceChoiceSince(int previousItem)

@@ -14,12 +14,12 @@ namespace orvex::ui {
 namespace {
 
 constexpr OperatorText kNoData = ORVEX_TEXT("RunPreflight", "Brak danych: plik pusty lub niewczytany");
-constexpr OperatorText kSkippedLinesDeclined
-    = ORVEX_TEXT("RunPreflight", "Przerwano: plik HEX z pominiętymi wierszami");
-constexpr OperatorText kChangedQuestion
-    = ORVEX_TEXT("RunPreflight", "Plik %1 zmienił się na dysku od wczytania.\nWczytać go ponownie?");
-constexpr OperatorText kSkippedLinesQuestion
-    = ORVEX_TEXT("RunPreflight", "W pliku HEX pominięto błędne wiersze.\n%1\nKontynuować mimo to?");
+constexpr OperatorText kSkippedLinesDeclined =
+    ORVEX_TEXT("RunPreflight", "Przerwano: plik HEX z pominiętymi wierszami");
+constexpr OperatorText kChangedQuestion =
+    ORVEX_TEXT("RunPreflight", "Plik %1 zmienił się na dysku od wczytania.\nWczytać go ponownie?");
+constexpr OperatorText kSkippedLinesQuestion =
+    ORVEX_TEXT("RunPreflight", "W pliku HEX pominięto błędne wiersze.\n%1\nKontynuować mimo to?");
 
 void offerReloadIfChanged(FilePanel& panel, OperatorDialogs& dialogs, QWidget& parent)
 {

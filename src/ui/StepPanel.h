@@ -22,8 +22,8 @@ public:
     // The toggles and lines are found by name in the window's client area.
     explicit StepPanel(const QWidget& clientArea);
 
-    static constexpr std::array kSteps{ProcedureStep::Reload,  ProcedureStep::Detect, ProcedureStep::Erase,
-                                       ProcedureStep::TestFF,  ProcedureStep::Program, ProcedureStep::Verify,
+    static constexpr std::array kSteps{ProcedureStep::Reload, ProcedureStep::Detect,  ProcedureStep::Erase,
+                                       ProcedureStep::TestFF, ProcedureStep::Program, ProcedureStep::Verify,
                                        ProcedureStep::Read};
 
     StepToggle& toggle(ProcedureStep step) const { return *toggles_[static_cast<std::size_t>(step)]; }

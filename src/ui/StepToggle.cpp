@@ -5,9 +5,7 @@
 
 namespace orvex::ui {
 
-StepToggle::StepToggle(const QString& text, QWidget* parent) : QCheckBox(text, parent)
-{
-}
+StepToggle::StepToggle(const QString& text, QWidget* parent) : QCheckBox(text, parent) {}
 
 void StepToggle::paintEvent(QPaintEvent*)
 {

@@ -80,7 +80,8 @@ protected:
 
 TEST_F(Cli, FullProcedureProgramsVerifiesAndSavesTheWholeFlash)
 {
-    const CliResult r = runCli({"-p", port(), "-d", "-e", "-b", "-w", "-v", "-r", inDir("out.bin"), inDir("firmware.hex")});
+    const CliResult r =
+        runCli({"-p", port(), "-d", "-e", "-b", "-w", "-v", "-r", inDir("out.bin"), inDir("firmware.hex")});
     ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
 
     const auto out = lines(r.out);
@@ -159,7 +160,8 @@ TEST_F(Cli, ComNameFollowsTheDeviceKeysOfConfigBesideTheProgram)
     const CliResult r = runCli({"-p", "com3", "-d"}, QString::fromStdString(copy));
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
     EXPECT_EQ(lines(r.out).front(), "Prog ver.: 1.2.0 ONLINE");
-    EXPECT_EQ(test::ScratchDir::readFile(config), "COM3 DEVICE=" + server.devicePath() + "\n\r") << "config.cfg is only read";
+    EXPECT_EQ(test::ScratchDir::readFile(config), "COM3 DEVICE=" + server.devicePath() + "\n\r")
+        << "config.cfg is only read";
 }
 
 // Every refusal comes before the first byte goes to the unit: with -e in the
@@ -170,7 +172,9 @@ TEST_F(Cli, RefusedFirmwareSendsNothingAndSaysWhy)
     fs::create_directory(scratch.pathOf("folder.hex"));
     scratch.write("empty.bin", "");
     scratch.write("only-end.hex", ":00000001FF\n");
-    scratch.write("junk.hex", std::string("\x7f" "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x03\0>\0", 20));
+    scratch.write("junk.hex", std::string("\x7f"
+                                          "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x03\0>\0",
+                                          20));
     scratch.write("bad-line.hex", ":020000040000FA\n"
                                   ":10010000000102030405060708090A0B0C0D0E0F77\n"
                                   ":10011000101112131415161718191A1B1C1D1E1F68\n" // checksum off by one
@@ -250,8 +254,9 @@ TEST_F(Cli, FileNamesThatAreNotUtf8ReachTheFileSystemUnchanged)
     QProcess shell;
     shell.setProgram("/bin/sh");
     // The shell builds the byte strings itself: QProcess would pass them through UTF-8.
-    shell.setArguments({"-c", "exec \"$0\" -p \"$1\" -w -r \"$2/out-$(printf '\\351').bin\" \"$2/fw-$(printf '\\377\\376').hex\"",
-                        ORVEX_CLI_PATH, port(), QString::fromStdString(scratch.directory())});
+    shell.setArguments(
+        {"-c", "exec \"$0\" -p \"$1\" -w -r \"$2/out-$(printf '\\351').bin\" \"$2/fw-$(printf '\\377\\376').hex\"",
+         ORVEX_CLI_PATH, port(), QString::fromStdString(scratch.directory())});
     shell.start();
     ASSERT_TRUE(shell.waitForFinished(60000));
     EXPECT_EQ(shell.exitCode(), 0) << shell.readAllStandardError().toStdString();
@@ -341,14 +346,27 @@ TEST_F(Cli, JsonRunReportsEveryEventInOrderWithTheDigestsAndTheTextsOfAPlainRun)
         if (name == "step_finished" && !stringOf(e["text"]).empty())
             texts.push_back(stringOf(e["text"]));
     }
-    EXPECT_EQ(sequence,
-              (std::vector<std::string>{
-                  "run_started", "step_started detect", "step_finished detect", "step_started power_on",
-                  "step_finished power_on", "step_started erase", "step_finished erase", "step_started blank_test",
-                  "step_finished blank_test", "step_started program", "progress program", "step_finished program",
-                  "step_started verify", "progress verify", "step_finished verify", "step_started read",
-                  "progress read", "step_finished read", "step_started power_off", "step_finished power_off",
-                  "run_finished"}));
+    EXPECT_EQ(sequence, (std::vector<std::string>{"run_started",
+                                                  "step_started detect",
+                                                  "step_finished detect",
+                                                  "step_started power_on",
+                                                  "step_finished power_on",
+                                                  "step_started erase",
+                                                  "step_finished erase",
+                                                  "step_started blank_test",
+                                                  "step_finished blank_test",
+                                                  "step_started program",
+                                                  "progress program",
+                                                  "step_finished program",
+                                                  "step_started verify",
+                                                  "progress verify",
+                                                  "step_finished verify",
+                                                  "step_started read",
+                                                  "progress read",
+                                                  "step_finished read",
+                                                  "step_started power_off",
+                                                  "step_finished power_off",
+                                                  "run_finished"}));
     auto plainLines = lines(plain.out);
     plainLines.pop_back(); // the result line, whose time differs
     EXPECT_EQ(texts, plainLines);
@@ -356,8 +374,7 @@ TEST_F(Cli, JsonRunReportsEveryEventInOrderWithTheDigestsAndTheTextsOfAPlainRun)
     const QJsonObject& started = events.front();
     EXPECT_EQ(started["schema"].toInt(), 1);
     EXPECT_EQ(started["program"].toString(), "orvex-cli");
-    EXPECT_EQ(started["steps"].toArray(),
-              (QJsonArray{"detect", "erase", "blank_test", "program", "verify", "read"}));
+    EXPECT_EQ(started["steps"].toArray(), (QJsonArray{"detect", "erase", "blank_test", "program", "verify", "read"}));
     const std::string hex = kSmallHex;
     EXPECT_EQ(stringOf(started["firmware"]["sha256"]), sha256Of(Bytes(hex.begin(), hex.end())));
     EXPECT_EQ(started["firmware"]["size"].toInt(), static_cast<int>(hex.size()));
@@ -386,8 +403,8 @@ TEST_F(Cli, TraceHasEveryFrameBothWaysAsItHappened)
     noisy.noiseBytes = 2;
     sim::SimulatedUnit noisyUnit(noisy);
     sim::PtyUnitServer noisyServer(noisyUnit);
-    const CliResult r = runCli({"-p", QString::fromStdString(noisyServer.devicePath()), "--trace", inDir("trace.txt"),
-                                "-d", "-e"});
+    const CliResult r =
+        runCli({"-p", QString::fromStdString(noisyServer.devicePath()), "--trace", inDir("trace.txt"), "-d", "-e"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const auto trace = lines(test::ScratchDir::readFile(scratch.pathOf("trace.txt")));
     std::vector<std::string> kinds;
@@ -436,12 +453,14 @@ TEST_F(Cli, JsonNamesTheOutcomeOfEachWayTheUnitCanFail)
         sim::SimulatedUnit faulty;
         faulty.addFault(c.fault);
         sim::PtyUnitServer faultyServer(faulty);
-        const CliResult r = runCli(QStringList{"-p", QString::fromStdString(faultyServer.devicePath()), "--json"} + c.steps);
+        const CliResult r =
+            runCli(QStringList{"-p", QString::fromStdString(faultyServer.devicePath()), "--json"} + c.steps);
         EXPECT_EQ(r.exitCode, 1) << c.outcome;
         const auto events = jsonLines(r.out);
         ASSERT_FALSE(events.empty()) << c.outcome;
-        const auto failed = std::find_if(events.begin(), events.end(),
-                                         [](const QJsonObject& e) { return e["event"] == "step_finished" && !e["ok"].toBool(); });
+        const auto failed = std::find_if(events.begin(), events.end(), [](const QJsonObject& e) {
+            return e["event"] == "step_finished" && !e["ok"].toBool();
+        });
         ASSERT_NE(failed, events.end()) << c.outcome << ": " << r.out;
         EXPECT_EQ(stringOf((*failed)["step"]), c.step);
         EXPECT_EQ(stringOf((*failed)["outcome"]), c.outcome);
@@ -451,7 +470,9 @@ TEST_F(Cli, JsonNamesTheOutcomeOfEachWayTheUnitCanFail)
         }
         EXPECT_EQ(stringOf(events.back()["failed_step"]), c.step);
         EXPECT_EQ(events.back()["exit"].toInt(), 1);
-        EXPECT_EQ(stringOf(events.back()["message"]), lines(runCli(QStringList{"-p", QString::fromStdString(faultyServer.devicePath())} + c.steps).out).back())
+        EXPECT_EQ(
+            stringOf(events.back()["message"]),
+            lines(runCli(QStringList{"-p", QString::fromStdString(faultyServer.devicePath())} + c.steps).out).back())
             << "the message is the plain run's result line";
     }
 }
@@ -485,8 +506,8 @@ TEST_F(Cli, JsonRefusalIsOneObjectAndNothingIsSent)
 // step names, outcomes and fields of --json stay as they are.
 TEST_F(Cli, EnglishTranslatesTheTextsButNeitherTheJsonNamesNorTheOutcomes)
 {
-    const QStringList steps{"--lang", "en", "--records", "off", "-p", port(), "-d", "-e", "-b", "-w", "-v",
-                            inDir("firmware.hex")};
+    const QStringList steps{"--lang", "en", "--records", "off", "-p", port(),
+                            "-d",     "-e", "-b",        "-w",  "-v", inDir("firmware.hex")};
     const CliResult r = runCli(steps);
     ASSERT_EQ(r.exitCode, 0) << r.err;
     auto shown = lines(r.out);
@@ -559,8 +580,8 @@ protected:
     static std::size_t requestsOf(const sim::SimulatedUnit& unit, std::uint8_t command)
     {
         const auto requests = unit.requests();
-        return static_cast<std::size_t>(std::count_if(requests.begin(), requests.end(),
-                                                      [&](const sim::ReceivedRequest& r) { return r.command == command; }));
+        return static_cast<std::size_t>(std::count_if(
+            requests.begin(), requests.end(), [&](const sim::ReceivedRequest& r) { return r.command == command; }));
     }
 
     static std::vector<std::string> linesOf(const std::vector<std::string>& all, const std::string& port)
@@ -598,8 +619,10 @@ TEST_F(CliUnits, FaultsOfOneUnitStayInItsLinesAndTheOthersPass)
     QStringList arguments{"--records", "off", "-p", inDir("unplugged")};
     for (const Unit& added : units)
         arguments << "-p" << QString::fromStdString(added.path);
-    arguments << "-e" << "-w" << "-v" << "-r" << inDir("read-{port}.bin")
-              << inDir("firmware.bin");
+    arguments << "-e"
+              << "-w"
+              << "-v"
+              << "-r" << inDir("read-{port}.bin") << inDir("firmware.bin");
     process.start(ORVEX_CLI_PATH, arguments);
     while (requestsOf(*pulled.unit, kProgramBlock) < 3 && !process.waitForFinished(5))
         ;
@@ -634,7 +657,8 @@ TEST_F(CliUnits, FaultsOfOneUnitStayInItsLinesAndTheOthersPass)
               (std::vector<std::string>{"Kasowanie FLASH... OK", "Programowanie ERROR at 128",
                                         "Blad podczas programowania ukladu"}));
     const Bytes refused = refuser.unit->flash();
-    EXPECT_TRUE(std::equal(firmware.begin(), firmware.begin() + 128, refused.begin())) << "blocks before the refused one";
+    EXPECT_TRUE(std::equal(firmware.begin(), firmware.begin() + 128, refused.begin()))
+        << "blocks before the refused one";
     EXPECT_TRUE(std::all_of(refused.begin() + 128, refused.end(), [](std::uint8_t b) { return b == 0xFF; }));
     const auto lineOf = [&](const Unit& channel, const std::string& text) {
         return std::find(all.begin(), all.end(), channel.path + ": " + text) - all.begin();

@@ -202,7 +202,8 @@ TEST_F(FlashRead, WholeFlashComesBackByteForByte)
     ASSERT_EQ(blocks.size(), 2048u);
     for (std::size_t i = 0; i < blocks.size(); ++i) {
         const BlockHeader h = headerOf(blocks[i]);
-        ASSERT_EQ((std::tuple{h.index, h.count, h.address}), (std::tuple{static_cast<int>(i), 64, static_cast<std::uint32_t>(i * 64)}));
+        ASSERT_EQ((std::tuple{h.index, h.count, h.address}),
+                  (std::tuple{static_cast<int>(i), 64, static_cast<std::uint32_t>(i * 64)}));
     }
     EXPECT_EQ(notifier.texts().snapshot().stepLine(ProcedureStep::Read), "Odczyt ... OK");
     EXPECT_EQ(notifier.mainStatusHistory().front(), "Odczyt  ...");

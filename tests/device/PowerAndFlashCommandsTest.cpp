@@ -64,7 +64,8 @@ TEST_F(VersionAndPower, RefusalsAndSilenceNameTheirCause)
     EXPECT_EQ(device.powerOn(), 0);
     EXPECT_EQ(device.powerOn(), 0);
     EXPECT_EQ(device.powerOff(), 0);
-    EXPECT_EQ(notifier.mainStatusHistory(), (Strings{"Prog Power ON ERROR", "ERROR komunikacji", "Prog Power OFF ERROR"}));
+    EXPECT_EQ(notifier.mainStatusHistory(),
+              (Strings{"Prog Power ON ERROR", "ERROR komunikacji", "Prog Power OFF ERROR"}));
     EXPECT_EQ(notifier.eventsOf(RecordingNotifier::Kind::Refresh).size(), 3u);
 }
 
@@ -81,7 +82,8 @@ TEST_F(EraseAndBlankTest, EraseShowsItsStartThenOkAndClearsTheMainText)
 {
     unit.setFlash(std::vector<std::uint8_t>(1000, 0x12));
     EXPECT_EQ(device.eraseFlash(), 1);
-    EXPECT_EQ(notifier.stepLineHistory(ProcedureStep::Erase), (Strings{"Kasowanie FLASH... ", "Kasowanie FLASH... OK"}));
+    EXPECT_EQ(notifier.stepLineHistory(ProcedureStep::Erase),
+              (Strings{"Kasowanie FLASH... ", "Kasowanie FLASH... OK"}));
     EXPECT_EQ(notifier.mainStatusHistory(), (Strings{"Kasowanie FLASH... ", ""}));
     EXPECT_EQ(unit.flash(), std::vector<std::uint8_t>(sim::SimulatedUnit::kFlashSize, 0xFF));
 }
@@ -140,11 +142,12 @@ protected:
 TEST_F(ScriptedExchange, WorkedFramesGoOutByteForByteAndRepliesMayComeInPieces)
 {
     const Bytes versionReply = test::encodeRequest(CommandCode::CmdGetVersion, Bytes{'3', '1', '4'});
-    script.expect({0xAA, 0x55, 0x00, 0x00, 0x4E},
-                  {{Bytes(versionReply.begin(), versionReply.begin() + 3), Bytes(versionReply.begin() + 3, versionReply.begin() + 4),
-                    Bytes(versionReply.begin() + 4, versionReply.end())}});
+    script.expect({0xAA, 0x55, 0x00, 0x00, 0x4E}, {{Bytes(versionReply.begin(), versionReply.begin() + 3),
+                                                    Bytes(versionReply.begin() + 3, versionReply.begin() + 4),
+                                                    Bytes(versionReply.begin() + 4, versionReply.end())}});
     script.expect({0xAA, 0x55, 0x00, 0x0D, 0xB3}, {{{0xAA, 0x55, 0x01, 0x0D}, {0x00, 0x7B}}});
-    script.expect(test::encodeRequest(CommandCode::CmdReadInit), {{test::encodeRequest(CommandCode::CmdReadInit, Bytes{0x00})}});
+    script.expect(test::encodeRequest(CommandCode::CmdReadInit),
+                  {{test::encodeRequest(CommandCode::CmdReadInit, Bytes{0x00})}});
     script.expect(test::encodeRequest(CommandCode::CmdReadBlock, Bytes{0x00, 0x00, 0x40, 0x00, 0x00, 0x00, 0x00, 0x00}),
                   {{test::encodeRequest(CommandCode::CmdReadBlock, Bytes(72, 0x00))}});
     script.expect({0xAA, 0x55, 0x08, 0x02, 0x01, 0x00, 0x40, 0x00, 0x40, 0x00, 0x00, 0x00, 0x51});

@@ -128,7 +128,8 @@ TEST_F(Executor, EmptyStepSetStillSwitchesPowerOnAndOff)
     const RunFinished outcome = run(0);
     EXPECT_TRUE(outcome.ok());
     EXPECT_EQ(outcome.message, mainStatus());
-    EXPECT_EQ(receivedCommands(), (Bytes{test::commandByte(CommandCode::CmdPowerOn), test::commandByte(CommandCode::CmdPowerOff)}));
+    EXPECT_EQ(receivedCommands(),
+              (Bytes{test::commandByte(CommandCode::CmdPowerOn), test::commandByte(CommandCode::CmdPowerOff)}));
     EXPECT_EQ(runLamps(), (std::vector<int>{3, 2}));
     EXPECT_TRUE(mainStatus().starts_with("PROGRAM OK. Czas: ")) << mainStatus();
     const auto events = notifier.events();
@@ -353,26 +354,72 @@ TEST_P(ExecutorFailingStep, StopsAtTheFirstFailureWithItsMessage)
 using enum CommandCode;
 using sim::FaultAction;
 
-INSTANTIATE_TEST_SUITE_P(
-    EverySequenceRow, ExecutorFailingStep,
-    ::testing::Values(
-        FailingRow{"Detect", CmdGetVersion, FaultAction::Silent, 0, RunStep::Detect,
-                   "Blad polaczenia z programatorem", {0x00}, false},
-        FailingRow{"PowerOn", CmdPowerOn, FaultAction::Refuse, 1, RunStep::PowerOn,
-                   "Blad inicjalizacji programowania", {0x00, 0x0D}, false},
-        FailingRow{"Erase", CmdErase, FaultAction::Refuse, 1, RunStep::Erase,
-                   "Blad podczas kasowania ukladu", {0x0D, 0x07}, true},
-        FailingRow{"BlankTest", CmdBlankTest, FaultAction::Refuse, 1, RunStep::BlankTest,
-                   "Blad - pamiec zapisana", {0x07, 0x08}, true},
-        FailingRow{"Program", CmdProgramBlock, FaultAction::Refuse, 1, RunStep::Program,
-                   "Blad podczas programowania ukladu", {0x04, 0x05}, true},
-        FailingRow{"Verify", CmdVerifyBlock, FaultAction::Refuse, 1, RunStep::Verify,
-                   "Blad podczas weryfikacji programu", {0x06, 0x09, 0x0A}, true},
-        FailingRow{"Read", CmdReadBlock, FaultAction::WrongCommand, 0x05, RunStep::Read,
-                   "Blad podczas odczytu programu", {0x0B, 0x01, 0x02}, true},
-        FailingRow{"PowerOff", CmdPowerOff, FaultAction::Refuse, 1, RunStep::PowerOff,
-                   "Blad podczas zakonczenia procedury", {0x03, 0x0E}, true}),
-    [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(EverySequenceRow, ExecutorFailingStep,
+                         ::testing::Values(FailingRow{"Detect",
+                                                      CmdGetVersion,
+                                                      FaultAction::Silent,
+                                                      0,
+                                                      RunStep::Detect,
+                                                      "Blad polaczenia z programatorem",
+                                                      {0x00},
+                                                      false},
+                                           FailingRow{"PowerOn",
+                                                      CmdPowerOn,
+                                                      FaultAction::Refuse,
+                                                      1,
+                                                      RunStep::PowerOn,
+                                                      "Blad inicjalizacji programowania",
+                                                      {0x00, 0x0D},
+                                                      false},
+                                           FailingRow{"Erase",
+                                                      CmdErase,
+                                                      FaultAction::Refuse,
+                                                      1,
+                                                      RunStep::Erase,
+                                                      "Blad podczas kasowania ukladu",
+                                                      {0x0D, 0x07},
+                                                      true},
+                                           FailingRow{"BlankTest",
+                                                      CmdBlankTest,
+                                                      FaultAction::Refuse,
+                                                      1,
+                                                      RunStep::BlankTest,
+                                                      "Blad - pamiec zapisana",
+                                                      {0x07, 0x08},
+                                                      true},
+                                           FailingRow{"Program",
+                                                      CmdProgramBlock,
+                                                      FaultAction::Refuse,
+                                                      1,
+                                                      RunStep::Program,
+                                                      "Blad podczas programowania ukladu",
+                                                      {0x04, 0x05},
+                                                      true},
+                                           FailingRow{"Verify",
+                                                      CmdVerifyBlock,
+                                                      FaultAction::Refuse,
+                                                      1,
+                                                      RunStep::Verify,
+                                                      "Blad podczas weryfikacji programu",
+                                                      {0x06, 0x09, 0x0A},
+                                                      true},
+                                           FailingRow{"Read",
+                                                      CmdReadBlock,
+                                                      FaultAction::WrongCommand,
+                                                      0x05,
+                                                      RunStep::Read,
+                                                      "Blad podczas odczytu programu",
+                                                      {0x0B, 0x01, 0x02},
+                                                      true},
+                                           FailingRow{"PowerOff",
+                                                      CmdPowerOff,
+                                                      FaultAction::Refuse,
+                                                      1,
+                                                      RunStep::PowerOff,
+                                                      "Blad podczas zakonczenia procedury",
+                                                      {0x03, 0x0E},
+                                                      true}),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST(RunTime, FormatsThreeDecimalsAcrossACounterWrap)
 {

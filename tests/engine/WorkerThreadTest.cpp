@@ -56,7 +56,10 @@ protected:
     RequestMailbox mailbox;
     WorkerThread worker{portKeeper, executor, mailbox};
 
-    void SetUp() override { portKeeper.port().setDeviceMap({{kMissingPort, "/nonexistent/orvex"}, {kUnitPort, server.devicePath()}}); }
+    void SetUp() override
+    {
+        portKeeper.port().setDeviceMap({{kMissingPort, "/nonexistent/orvex"}, {kUnitPort, server.devicePath()}});
+    }
 
     void startOn(int portNumber)
     {

@@ -44,8 +44,7 @@ TEST_F(ImageLayout, LowerCaseCrLfBlankLinesAndLeadingBlanksAreAccepted)
     const Bytes second = {0xFA, 0xCE};
     std::string lowered = dataLine(0x0000, first);
     std::ranges::transform(lowered, lowered.begin(), [](char c) { return static_cast<char>(std::tolower(c)); });
-    loadText("mixed.hex",
-        hexText({lowered, "", "  \t" + dataLine(0x0005, second), "   ", endOfFileLine()}, "\r\n"));
+    loadText("mixed.hex", hexText({lowered, "", "  \t" + dataLine(0x0005, second), "   ", endOfFileLine()}, "\r\n"));
     Bytes expected = erasedWith(7, 0, first);
     std::ranges::copy(second, expected.begin() + 5);
     EXPECT_EQ(dataBytes(), expected);
@@ -96,9 +95,9 @@ TEST_F(ImageLayout, AddressRecordWithoutTwoDataBytesIsIgnored)
 
 TEST_F(ImageLayout, RecordsEndingAt2GiBOrBeyondAreDropped)
 {
-    loadText("high.hex", hexText({extendedLinearLine(0x7FFF), dataLine(0xFFF0, countingBytes(0, 16)),
-                                  extendedLinearLine(0xFFFF), dataLine(0xFFFF, Bytes{1}),
-                                  extendedLinearLine(0x0000), dataLine(0x0000, Bytes{3, 4})}));
+    loadText("high.hex",
+             hexText({extendedLinearLine(0x7FFF), dataLine(0xFFF0, countingBytes(0, 16)), extendedLinearLine(0xFFFF),
+                      dataLine(0xFFFF, Bytes{1}), extendedLinearLine(0x0000), dataLine(0x0000, Bytes{3, 4})}));
     EXPECT_EQ(dataBytes(), (Bytes{3, 4}));
 }
 

@@ -107,20 +107,25 @@ TEST_F(ImageFileTest, RejectedLinesAreReportedWithTheirNumbersAndReasons)
     std::string claimsMore = dataLine(0x0000, Bytes{1, 2});
     claimsMore.replace(1, 2, "10");
     loadText("report.hex",
-        hexText({dataLine(0x0000, Bytes{1, 2}), "", "junk", badChecksum, digitReadAsItsValue, notADigit,
-                    ":00000001F", claimsMore, extendedLinearLine(0x8000), dataLine(0x0000, Bytes{9}),
-                    hexLine(HexRecord::kExtendedLinearAddressRecord, 0, Bytes{0}), extendedLinearLine(0x0000),
-                    std::string(1500, 'x')},
-            "\r\n"));
+             hexText({dataLine(0x0000, Bytes{1, 2}), "", "junk", badChecksum, digitReadAsItsValue, notADigit,
+                      ":00000001F", claimsMore, extendedLinearLine(0x8000), dataLine(0x0000, Bytes{9}),
+                      hexLine(HexRecord::kExtendedLinearAddressRecord, 0, Bytes{0}), extendedLinearLine(0x0000),
+                      std::string(1500, 'x')},
+                     "\r\n"));
 
     const LoadReport& report = image.loadReport();
     EXPECT_EQ(report.readStatus, FileReadStatus::Read);
     EXPECT_TRUE(report.isHex);
     using enum LineRejection;
-    EXPECT_EQ(report.rejectedLines,
-        (std::vector<RejectedLine>{{3, NotARecord}, {4, BadChecksum}, {6, BadCharacter}, {7, TooShort},
-            {8, ByteCountBeyondLine}, {10, BeyondAddressLimit}, {11, AddressWithoutValue}, {13, NotARecord},
-            {13, NotARecord}}));
+    EXPECT_EQ(report.rejectedLines, (std::vector<RejectedLine>{{3, NotARecord},
+                                                               {4, BadChecksum},
+                                                               {6, BadCharacter},
+                                                               {7, TooShort},
+                                                               {8, ByteCountBeyondLine},
+                                                               {10, BeyondAddressLimit},
+                                                               {11, AddressWithoutValue},
+                                                               {13, NotARecord},
+                                                               {13, NotARecord}}));
     EXPECT_EQ(report.rejectedLineCount, 9u);
     EXPECT_EQ(report.recordCount, 4u);
     EXPECT_FALSE(report.endRecordSeen);
@@ -166,7 +171,8 @@ TEST_F(ImageFileTest, LongFileWithoutLineFeedsLoadsInBoundedTime)
     image.load(path);
     EXPECT_LT(millisecondsSince(start), 2000);
     const std::size_t pieceWithSkippedCharacter = HexLineReader::kMaxHexLineLength + 1;
-    EXPECT_EQ(image.loadReport().rejectedLineCount, (kLength + pieceWithSkippedCharacter - 1) / pieceWithSkippedCharacter);
+    EXPECT_EQ(image.loadReport().rejectedLineCount,
+              (kLength + pieceWithSkippedCharacter - 1) / pieceWithSkippedCharacter);
     EXPECT_EQ(image.loadReport().rejectedLines.back(), (RejectedLine{1, LineRejection::NotARecord}));
 }
 
@@ -282,8 +288,8 @@ TEST_F(ImageLoadFailure, FifoDeviceAndSocketAreRefusedWithoutBlocking)
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const std::string socket = scratch.pathOf("socket.hex");
     const UnixSocket listening(socket);
-    const std::vector<std::pair<std::string, FileKind>> refused
-        = {{fifo, FileKind::Fifo}, {"/dev/null", FileKind::CharacterDevice}, {socket, FileKind::Socket}};
+    const std::vector<std::pair<std::string, FileKind>> refused = {
+        {fifo, FileKind::Fifo}, {"/dev/null", FileKind::CharacterDevice}, {socket, FileKind::Socket}};
 
     // A load that blocks would hang the test; in a child the alarm ends it.
     ASSERT_EXIT(

@@ -24,7 +24,8 @@ bool srecCatAvailable()
 bool runSrecCat(const std::string& hexPath, std::size_t end, const std::string& outPath)
 {
     const std::string command = std::string(kSrecCatPath) + " " + quoted(hexPath) + " -Intel -fill 0xFF 0 "
-        + std::to_string(end) + " -o " + quoted(outPath) + " -Binary 2>" + quoted(outPath + ".log");
+                                + std::to_string(end) + " -o " + quoted(outPath) + " -Binary 2>"
+                                + quoted(outPath + ".log");
     return std::system(command.c_str()) == 0;
 }
 

@@ -22,10 +22,10 @@
 
 using namespace orvex;
 using Bytes = std::vector<std::uint8_t>;
+using std::chrono::milliseconds;
 using test::Clock;
 using test::millisecondsSince;
 using test::threadCpuSeconds;
-using std::chrono::milliseconds;
 
 namespace {
 
@@ -258,8 +258,8 @@ TEST(SerialPortOpen, UserOutsideTheDeviceGroupIsToldWhichGroupToJoin)
             return port.openDevice(path, kBaud) ? std::string("opened") : port.lastOpenError();
         },
         true);
-    EXPECT_EQ(reason, "Permission denied: " + path + " belongs to group '" + group + "'; add your user to it (sudo usermod -aG "
-                          + group + " $USER) and log in again");
+    EXPECT_EQ(reason, "Permission denied: " + path + " belongs to group '" + group
+                          + "'; add your user to it (sudo usermod -aG " + group + " $USER) and log in again");
 }
 
 TEST(SerialPortOpen, GroupIsSuggestedOnlyWhereItMayReadAndWrite)

@@ -66,14 +66,14 @@ protected:
 
 TEST_F(Records, EveryRunLeavesOneRowWithWhatItDidAndHowItEnded)
 {
-    const CliResult passed = station.run({"-p", port(), "-d", "-e", "-w", "-v", "-r", station.inDir("out.bin"),
-                                          station.inDir("firmware.hex")});
+    const CliResult passed = station.run(
+        {"-p", port(), "-d", "-e", "-w", "-v", "-r", station.inDir("out.bin"), station.inDir("firmware.hex")});
     ASSERT_EQ(passed.exitCode, 0) << passed.err;
     sim::SimulatedUnit faulty;
     faulty.addFault({0x05, 1, sim::FaultAction::Refuse, 1});
     sim::PtyUnitServer faultyServer(faulty);
-    const CliResult failed = station.run({"-p", QString::fromStdString(faultyServer.devicePath()), "-e", "-w",
-                                          station.inDir("firmware.hex")});
+    const CliResult failed = station.run(
+        {"-p", QString::fromStdString(faultyServer.devicePath()), "-e", "-w", station.inDir("firmware.hex")});
     ASSERT_EQ(failed.exitCode, 1) << failed.err;
 
     const auto rows = sqliteRows(station.records(), "SELECT * FROM runs ORDER BY started_at");
@@ -88,8 +88,7 @@ TEST_F(Records, EveryRunLeavesOneRowWithWhatItDidAndHowItEnded)
     EXPECT_EQ(text(ok, "firmware_sha256"), sha256Of(kFirmware));
     EXPECT_EQ(ok.at("image_size").toInt(), 0x120);
     const auto flash = unit.flash();
-    EXPECT_EQ(text(ok, "readback_sha256"),
-              sha256Of(std::string(flash.begin(), flash.end())));
+    EXPECT_EQ(text(ok, "readback_sha256"), sha256Of(std::string(flash.begin(), flash.end())));
     EXPECT_EQ(text(ok, "readback_path"), station.inDir("out.bin").toStdString());
     EXPECT_EQ(text(ok, "message"), linesOf(passed.out).back());
     EXPECT_EQ(QUuid::fromString(ok.at("run_id").toString()).isNull(), false);
@@ -162,13 +161,18 @@ TEST_F(Records, JobNumbersEachUnitInItsFlashAndKeepsTheNumberInItsRecord)
     sim::SimulatedUnit faulty;
     faulty.addFault({0x05, 1, sim::FaultAction::Refuse, 1});
     sim::PtyUnitServer faultyServer(faulty);
-    EXPECT_EQ(station.run({"--job", QString::fromStdString(job), "-p", QString::fromStdString(faultyServer.devicePath())}).exitCode, 1);
+    EXPECT_EQ(
+        station.run({"--job", QString::fromStdString(job), "-p", QString::fromStdString(faultyServer.devicePath())})
+            .exitCode,
+        1);
     const CliResult third = runJob(job);
     ASSERT_EQ(third.exitCode, 0) << third.err;
     flash = unit.flash();
-    EXPECT_EQ(std::string(flash.begin() + 0x200, flash.begin() + 0x206), "000042") << "the failed run's number is reused";
+    EXPECT_EQ(std::string(flash.begin() + 0x200, flash.begin() + 0x206), "000042")
+        << "the failed run's number is reused";
 
-    const auto rows = sqliteRows(station.records(), "SELECT serial, result, image_sha256, image_size FROM runs ORDER BY started_at");
+    const auto rows =
+        sqliteRows(station.records(), "SELECT serial, result, image_sha256, image_size FROM runs ORDER BY started_at");
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0].at("serial").toInt(), 41);
     EXPECT_EQ(rows[1].at("serial").toInt(), 42);
@@ -214,13 +218,14 @@ TEST_F(Records, JobOnEveryPortAtOnceGivesEachUnitItsOwnNumberAndRecord)
         const std::string readBack = "unit-" + port.substr(port.rfind('/') + 1) + "-" + std::to_string(7 + i) + ".bin";
         EXPECT_TRUE(std::filesystem::exists(station.scratch.pathOf(readBack))) << readBack;
     }
-    EXPECT_EQ(recordedPorts, (std::set<std::string>{server.devicePath(), secondServer.devicePath(),
-                                                    thirdServer.devicePath()}));
+    EXPECT_EQ(recordedPorts,
+              (std::set<std::string>{server.devicePath(), secondServer.devicePath(), thirdServer.devicePath()}));
 }
 
 TEST_F(Records, BadJobsAndRecordSettingsAreRefusedBeforeAnythingIsSent)
 {
-    const std::string good = writeJob("SERIAL_ADDRESS=0x200\nSERIAL_LENGTH=2\nSERIAL_FORMAT=hex\nSERIAL_FIRST=254\nSERIAL_LAST=255\n");
+    const std::string good =
+        writeJob("SERIAL_ADDRESS=0x200\nSERIAL_LENGTH=2\nSERIAL_FORMAT=hex\nSERIAL_FIRST=254\nSERIAL_LAST=255\n");
     ASSERT_EQ(runJob(good).exitCode, 0);
     ASSERT_EQ(runJob(good).exitCode, 0);
     unit.clearRequests();
@@ -236,13 +241,25 @@ TEST_F(Records, BadJobsAndRecordSettingsAreRefusedBeforeAnythingIsSent)
         const char* reason;
     } cases[] = {
         {{"--job", QString::fromStdString(good), "-p", port()}, 5, "used up"},
-        {{"--job", QString::fromStdString(variant("unknown.job", "STEPS", "COLOUR=red\nSTEPS")), "-p", port()}, 2, "unknown key \"COLOUR\""},
-        {{"--job", QString::fromStdString(variant("missing.job", "FIRMWARE=firmware.hex", "FIRMWARE=gone.hex")), "-p", port()}, 2, "gone.hex"},
-        {{"--job", QString::fromStdString(variant("narrow.job", "SERIAL_LAST=255", "SERIAL_LAST=256")), "-p", port()}, 5, "SERIAL_LAST 256 does not fit"},
-        {{"--job", QString::fromStdString(variant("outside.job", "SERIAL_ADDRESS=0x200", "SERIAL_ADDRESS=0x1FFFF")), "-p", port()}, 5, "outside the 131072-byte flash"},
+        {{"--job", QString::fromStdString(variant("unknown.job", "STEPS", "COLOUR=red\nSTEPS")), "-p", port()},
+         2,
+         "unknown key \"COLOUR\""},
+        {{"--job", QString::fromStdString(variant("missing.job", "FIRMWARE=firmware.hex", "FIRMWARE=gone.hex")), "-p",
+          port()},
+         2,
+         "gone.hex"},
+        {{"--job", QString::fromStdString(variant("narrow.job", "SERIAL_LAST=255", "SERIAL_LAST=256")), "-p", port()},
+         5,
+         "SERIAL_LAST 256 does not fit"},
+        {{"--job", QString::fromStdString(variant("outside.job", "SERIAL_ADDRESS=0x200", "SERIAL_ADDRESS=0x1FFFF")),
+          "-p", port()},
+         5,
+         "outside the 131072-byte flash"},
         {{"--job", QString::fromStdString(good), "-p", port(), "--records", "off"}, 5, "records are off"},
         {{"--job", QString::fromStdString(good), "-p", port(), "-e"}, 2, "a job fixes the procedure"},
-        {{"--job", QString::fromStdString(good), "-p", port(), station.inDir("firmware.hex")}, 2, "a job fixes the procedure"},
+        {{"--job", QString::fromStdString(good), "-p", port(), station.inDir("firmware.hex")},
+         2,
+         "a job fixes the procedure"},
         {{"-p", port(), "-e", "--records", "mysql://somewhere/db"}, 2, "cannot be used"},
         {{"-p", port(), "-e", "--records", "postgresql://host"}, 2, "names no database"},
     };
@@ -269,12 +286,14 @@ TEST_F(Records, ARunKilledAtAnyPointLeavesTheDatabaseWhole)
     slow.blockTime = std::chrono::milliseconds(2);
     sim::SimulatedUnit slowUnit(slow);
     sim::PtyUnitServer slowServer(slowUnit);
-    const std::string job = writeJob("SERIAL_ADDRESS=0x200\nSERIAL_LENGTH=4\nSERIAL_FORMAT=le\n", {"-e", "-w", "-v", "-r", "out.bin"});
+    const std::string job =
+        writeJob("SERIAL_ADDRESS=0x200\nSERIAL_LENGTH=4\nSERIAL_FORMAT=le\n", {"-e", "-w", "-v", "-r", "out.bin"});
     std::set<std::int64_t> seen;
     for (const int delayMs : {0, 40, 80, 150, 250, 400}) {
         QProcess process;
-        process.start(QString::fromStdString(station.program()),
-                      {"--job", QString::fromStdString(job), "-p", QString::fromStdString(slowServer.devicePath()), "--json"});
+        process.start(
+            QString::fromStdString(station.program()),
+            {"--job", QString::fromStdString(job), "-p", QString::fromStdString(slowServer.devicePath()), "--json"});
         ASSERT_TRUE(process.waitForStarted());
         QThread::msleep(static_cast<unsigned long>(delayMs));
         ::kill(static_cast<pid_t>(process.processId()), SIGKILL);
@@ -282,11 +301,13 @@ TEST_F(Records, ARunKilledAtAnyPointLeavesTheDatabaseWhole)
         const auto integrity = sqliteRows(station.records(), "PRAGMA integrity_check");
         ASSERT_EQ(text(integrity.front(), "integrity_check"), "ok") << delayMs;
     }
-    const CliResult after = station.run({"--job", QString::fromStdString(job), "-p", QString::fromStdString(slowServer.devicePath())});
+    const CliResult after =
+        station.run({"--job", QString::fromStdString(job), "-p", QString::fromStdString(slowServer.devicePath())});
     ASSERT_EQ(after.exitCode, 0) << after.err;
     const auto rows = sqliteRows(station.records(), "SELECT serial, result FROM runs");
     for (const test::Row& row : rows) {
-        EXPECT_TRUE(seen.insert(row.at("serial").toLongLong()).second) << "number " << row.at("serial").toLongLong() << " twice";
+        EXPECT_TRUE(seen.insert(row.at("serial").toLongLong()).second)
+            << "number " << row.at("serial").toLongLong() << " twice";
         EXPECT_TRUE(text(row, "result") == "incomplete" || text(row, "result") == "ok") << text(row, "result");
     }
     EXPECT_GE(rows.size(), 2u) << "killed runs that had started left their row";

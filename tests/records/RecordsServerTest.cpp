@@ -145,7 +145,9 @@ TEST(RecordsServer, NumbersTakenAtOnceThroughManyConnectionsAreAllDifferent)
     numbering.length = 4;
     numbering.format = SerialFormat::LittleEndian;
     for (const RecordsTarget& target : targets) {
-        { const RecordsConnection tables(target); } // made before the race
+        {
+            const RecordsConnection tables(target);
+        } // made before the race
         std::mutex mutex;
         std::multiset<std::int64_t> numbers;
         std::vector<std::thread> takers;
@@ -162,6 +164,7 @@ TEST(RecordsServer, NumbersTakenAtOnceThroughManyConnectionsAreAllDifferent)
         for (std::thread& taker : takers)
             taker.join();
         EXPECT_EQ(numbers.size(), 160u) << target.describe();
-        EXPECT_EQ(std::set<std::int64_t>(numbers.begin(), numbers.end()).size(), 160u) << target.describe() << ": a number twice";
+        EXPECT_EQ(std::set<std::int64_t>(numbers.begin(), numbers.end()).size(), 160u)
+            << target.describe() << ": a number twice";
     }
 }

@@ -58,9 +58,9 @@ TEST_F(ProcedureSettingsTest, ComValueSelectsThePortAndZeroOrNothingSelectsCom1)
         const char* bytes;
         int comIndex;
     };
-    for (const Case& c : {Case{"COM=3\n", 2}, Case{"COM=0\n", 0}, Case{"COM=\n", 0}, Case{"", 0},
-                          Case{"COM=abc\n", 0}, Case{"COM=7\n", 6}, Case{"COM=-2\n", -3},
-                          Case{"COM=-99999999999\n", std::numeric_limits<int>::min()}}) {
+    for (const Case& c :
+         {Case{"COM=3\n", 2}, Case{"COM=0\n", 0}, Case{"COM=\n", 0}, Case{"", 0}, Case{"COM=abc\n", 0},
+          Case{"COM=7\n", 6}, Case{"COM=-2\n", -3}, Case{"COM=-99999999999\n", std::numeric_limits<int>::min()}}) {
         const ProcedureSettings settings = loadFrom(c.bytes);
         EXPECT_EQ(settings.comIndex, c.comIndex) << c.bytes;
         EXPECT_EQ(settings.portNumber(), c.comIndex + 1) << c.bytes;
@@ -84,8 +84,8 @@ TEST_F(ProcedureSettingsTest, LoadRewritesTheFileInWrittenFormWithItsOwnLines)
 
 TEST_F(ProcedureSettingsTest, DeviceKeysAreReadAndSavingKeepsEveryOtherLineInPlace)
 {
-    ProcedureSettings settings = loadFrom(
-        "# bench 2\r\nread = 1\r\nCOM2 DEVICE = /dev/ttyUSB0\r\n  com=2\r\nCOM3 DEVICE=\r\nTest ff=1\r\ncom4 device=/dev/ttyACM0\r\n");
+    ProcedureSettings settings = loadFrom("# bench 2\r\nread = 1\r\nCOM2 DEVICE = /dev/ttyUSB0\r\n  com=2\r\nCOM3 "
+                                          "DEVICE=\r\nTest ff=1\r\ncom4 device=/dev/ttyACM0\r\n");
     EXPECT_EQ(settings.portDevices, (std::map<int, std::string>{{2, "/dev/ttyUSB0"}, {4, "/dev/ttyACM0"}}));
     EXPECT_EQ(settings.toggle(ProcedureStep::Read), 1);
     EXPECT_EQ(settings.toggle(ProcedureStep::TestFF), 1);

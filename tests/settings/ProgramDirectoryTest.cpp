@@ -29,7 +29,8 @@ TEST(ProgramDirectoryFromCommandLine, CutsAtTheLastBackslashAfterTheOpeningQuote
     EXPECT_EQ(programDirectoryFromCommandLine("\\orvex.exe"), "");
     EXPECT_EQ(programDirectoryFromCommandLine(""), "");
     // An argument with a backslash drags the cut into it.
-    EXPECT_EQ(programDirectoryFromCommandLine("\"C:\\Tools\\orvex.exe\" D:\\fw\\a.hex"), "C:\\Tools\\orvex.exe\" D:\\fw");
+    EXPECT_EQ(programDirectoryFromCommandLine("\"C:\\Tools\\orvex.exe\" D:\\fw\\a.hex"),
+              "C:\\Tools\\orvex.exe\" D:\\fw");
 }
 
 #ifdef _WIN32
@@ -69,8 +70,8 @@ protected:
             test::ScratchDir::writeFile(installed + "/config.cfg", *configBytes);
             fs::permissions(installed + "/config.cfg", fs::perms::owner_read | fs::perms::others_read);
         }
-        fs::permissions(installed, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read |
-                                       fs::perms::others_exec);
+        fs::permissions(installed, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read
+                                       | fs::perms::others_exec);
         fs::permissions(home, fs::perms::all);
         fs::permissions(files.directory(), fs::perms::others_exec, fs::perm_options::add);
         return installed;
@@ -133,11 +134,11 @@ TEST_F(SettingsPathsTest, ReadOnlyProgramDirectoryMovesTheFilesToTheUserConfigur
         SettingsFile procedureFile;
         loadProcedureSettings(procedureFile, configFilePath());
         RecentFiles().load(recentFilesPath());
-        return found + "|" + presence(userConfiguration() + "/config.cfg") + "|" +
-               presence(userConfiguration() + "/Latest.cfg");
+        return found + "|" + presence(userConfiguration() + "/config.cfg") + "|"
+               + presence(userConfiguration() + "/Latest.cfg");
     });
-    EXPECT_EQ(seen, userConfiguration() + "/config.cfg|" + userConfiguration() + "/Latest.cfg|" + home +
-                        "|missing|present|present");
+    EXPECT_EQ(seen, userConfiguration() + "/config.cfg|" + userConfiguration() + "/Latest.cfg|" + home
+                        + "|missing|present|present");
 }
 
 TEST_F(SettingsPathsTest, FileAlreadyBesideAReadOnlyProgramIsReadThereAndSavesGoNowhereElse)
@@ -147,14 +148,14 @@ TEST_F(SettingsPathsTest, FileAlreadyBesideAReadOnlyProgramIsReadThereAndSavesGo
         std::string reports;
         setOpenFailureHandler([&](const std::string& failedPath) { reports += " " + failedPath; });
         setProgramDirectoryForTesting(installed);
-        std::string found = configFilePath() + "|" + recentFilesPath() + "|" + readBackSaveDirectory() + "|" +
-                            readPortDevices(configFilePath())[1];
+        std::string found = configFilePath() + "|" + recentFilesPath() + "|" + readBackSaveDirectory() + "|"
+                            + readPortDevices(configFilePath())[1];
         SettingsFile procedureFile;
         saveProcedureSettings(procedureFile, configFilePath(), ProcedureSettings{});
         return found + "|" + presence(userConfiguration()) + "|refused" + reports;
     });
-    EXPECT_EQ(seen, installed + "/config.cfg|" + userConfiguration() + "/Latest.cfg|" + installed +
-                        "|/dev/ttyUSB7|missing|refused " + installed + "/config.cfg");
+    EXPECT_EQ(seen, installed + "/config.cfg|" + userConfiguration() + "/Latest.cfg|" + installed
+                        + "|/dev/ttyUSB7|missing|refused " + installed + "/config.cfg");
     EXPECT_EQ(test::ScratchDir::readFile(installed + "/config.cfg"), "COM1 DEVICE = /dev/ttyUSB7\r\n");
 }
 

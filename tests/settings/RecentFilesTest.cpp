@@ -35,7 +35,7 @@ TEST_F(RecentFilesTest, MissingFileIsCreatedEmptyAndSaveWritesTenEmptyEntries)
     EXPECT_EQ(recent.names(), Names{});
     recent.save(path);
     EXPECT_EQ(test::ScratchDir::readFile(path), "File 0=\n\rFile 1=\n\rFile 2=\n\rFile 3=\n\rFile 4=\n\r"
-                                           "File 5=\n\rFile 6=\n\rFile 7=\n\rFile 8=\n\rFile 9=\n\r");
+                                                "File 5=\n\rFile 6=\n\rFile 7=\n\rFile 8=\n\rFile 9=\n\r");
 }
 
 TEST_F(RecentFilesTest, AddingAnEmptyPathOrTheCurrentOneChangesNothing)
@@ -92,12 +92,14 @@ TEST_F(RecentFilesTest, LoadKeepsTheFileLinesAndSaveWritesExactlyTheTenEntries)
 {
     loadFrom("Other=1\r\nfile 1=/fw/b.hex\r\nFILE 0= /fw/a.hex\r\nFile 10=/fw/old.hex\r\n\r\n");
     EXPECT_EQ(recent.names(), (Names{" /fw/a.hex", "/fw/b.hex"}));
-    EXPECT_EQ(test::ScratchDir::readFile(path), "Other=1\n\rfile 1=/fw/b.hex\n\rFILE 0= /fw/a.hex\n\rFile 10=/fw/old.hex\n\r");
+    EXPECT_EQ(test::ScratchDir::readFile(path),
+              "Other=1\n\rfile 1=/fw/b.hex\n\rFILE 0= /fw/a.hex\n\rFile 10=/fw/old.hex\n\r");
 
     recent.add("/fw/c.bin");
     recent.save(path);
-    EXPECT_EQ(test::ScratchDir::readFile(path), "File 0=/fw/c.bin\n\rFile 1= /fw/a.hex\n\rFile 2=/fw/b.hex\n\rFile 3=\n\r"
-                                           "File 4=\n\rFile 5=\n\rFile 6=\n\rFile 7=\n\rFile 8=\n\rFile 9=\n\r");
+    EXPECT_EQ(test::ScratchDir::readFile(path),
+              "File 0=/fw/c.bin\n\rFile 1= /fw/a.hex\n\rFile 2=/fw/b.hex\n\rFile 3=\n\r"
+              "File 4=\n\rFile 5=\n\rFile 6=\n\rFile 7=\n\rFile 8=\n\rFile 9=\n\r");
 }
 
 } // namespace

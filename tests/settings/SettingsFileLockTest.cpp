@@ -63,8 +63,8 @@ TEST_F(SettingsFileLockTest, FailedSaveLeavesTheOldFileWholeAndHeld)
             return std::string("not opened");
         file.setString("OPERATOR", std::string(200, 'x'));
         const bool saved = file.saveAndFlush();
-        return std::string(saved ? "saved" : "failed") + (file.isOpen() ? ", held" : ", let go")
-            + ", others " + openInAnotherProcess();
+        return std::string(saved ? "saved" : "failed") + (file.isOpen() ? ", held" : ", let go") + ", others "
+               + openInAnotherProcess();
     });
     EXPECT_EQ(outcome, "failed, held, others refused");
     EXPECT_EQ(test::ScratchDir::readFile(path), old);

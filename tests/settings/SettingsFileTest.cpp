@@ -182,8 +182,8 @@ TEST_F(SettingsFileTest, SaveFlushesTheWholeNewVersionBeforeItTakesTheOldOnesPla
     ASSERT_TRUE(saved);
 
     const std::string newVersion = std::filesystem::canonical(path).string() + ".new";
-    const auto flushedBeforeRename = std::find_if(flushes.begin(), flushes.end(),
-                                                  [&](const FlushedFile& f) { return f.name == newVersion; });
+    const auto flushedBeforeRename =
+        std::find_if(flushes.begin(), flushes.end(), [&](const FlushedFile& f) { return f.name == newVersion; });
     ASSERT_NE(flushedBeforeRename, flushes.end()) << "no flush of " << newVersion;
     EXPECT_EQ(flushedBeforeRename->content, "a=1\n\rb=2\n\r");
     EXPECT_EQ(test::ScratchDir::readFile(path), "a=1\n\rb=2\n\r");

@@ -70,7 +70,8 @@ TEST(ExchangeTimingTest, TimesThePcFromAReplyToTheFirstBytesAfterIt)
     report >> name >> replies;
     EXPECT_EQ(name, "replies");
     EXPECT_EQ(replies, 2u);
-    EXPECT_NE(timing.summary().find("\nbytes-received 18\nbytes-sent 83\npc-turnaround-us median 41 p99 41 max 40 total 40\n"),
+    EXPECT_NE(timing.summary().find(
+                  "\nbytes-received 18\nbytes-sent 83\npc-turnaround-us median 41 p99 41 max 40 total 40\n"),
               std::string::npos)
         << timing.summary();
     EXPECT_NE(timing.summary().find("unit-lateness-us median 11 p99 102 max 100 total 110\n"), std::string::npos);

@@ -53,7 +53,8 @@ public:
     // The exit status; nothing when the program did not exit by itself in time.
     std::optional<int> waitForExit(milliseconds timeout)
     {
-        if (!process_.waitForFinished(static_cast<int>(timeout.count())) || process_.exitStatus() != QProcess::NormalExit)
+        if (!process_.waitForFinished(static_cast<int>(timeout.count()))
+            || process_.exitStatus() != QProcess::NormalExit)
             return std::nullopt;
         return process_.exitCode();
     }

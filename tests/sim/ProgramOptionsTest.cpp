@@ -108,32 +108,31 @@ TEST_P(BadCommandLineTest, IsRejectedWithAMessageNamingTheProblem)
         << std::get<std::string>(parsed);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    ProgramOptionsTest, BadCommandLineTest,
-    testing::Values(BadCommandLine{{"--version-chars", "12"}, "three characters"},
-                    BadCommandLine{{"--version-chars", "1234"}, "three characters"},
-                    BadCommandLine{{"--refuse", "nonsense"}, "nonsense"},
-                    BadCommandLine{{"--refuse", "0x100"}, "0x100"},
-                    BadCommandLine{{"--refuse", "erase:0"}, "occurrence"},
-                    BadCommandLine{{"--refuse", "erase:-1"}, "occurrence"},
-                    BadCommandLine{{"--refuse", "erase=0"}, "value '0'"},
-                    BadCommandLine{{"--refuse", "erase=256"}, "value '256'"},
-                    BadCommandLine{{"--silent", "erase=1"}, "takes no value"},
-                    BadCommandLine{{"--wrong-command", "read-block=2"}, "must differ"},
-                    BadCommandLine{{"--line-rate", "-5"}, "'-5'"},
-                    BadCommandLine{{"--line-rate", "fast"}, "'fast'"},
-                    BadCommandLine{{"--erase-ms", "1.5"}, "'1.5'"},
-                    BadCommandLine{{"--noise", "99999"}, "'99999'"},
-                    BadCommandLine{{"--link"}, "--link needs an argument"},
-                    BadCommandLine{{"--frobnicate"}, "unknown option --frobnicate"},
-                    BadCommandLine{{"--power-on", "stray"}, "unexpected argument 'stray'"}));
+INSTANTIATE_TEST_SUITE_P(ProgramOptionsTest, BadCommandLineTest,
+                         testing::Values(BadCommandLine{{"--version-chars", "12"}, "three characters"},
+                                         BadCommandLine{{"--version-chars", "1234"}, "three characters"},
+                                         BadCommandLine{{"--refuse", "nonsense"}, "nonsense"},
+                                         BadCommandLine{{"--refuse", "0x100"}, "0x100"},
+                                         BadCommandLine{{"--refuse", "erase:0"}, "occurrence"},
+                                         BadCommandLine{{"--refuse", "erase:-1"}, "occurrence"},
+                                         BadCommandLine{{"--refuse", "erase=0"}, "value '0'"},
+                                         BadCommandLine{{"--refuse", "erase=256"}, "value '256'"},
+                                         BadCommandLine{{"--silent", "erase=1"}, "takes no value"},
+                                         BadCommandLine{{"--wrong-command", "read-block=2"}, "must differ"},
+                                         BadCommandLine{{"--line-rate", "-5"}, "'-5'"},
+                                         BadCommandLine{{"--line-rate", "fast"}, "'fast'"},
+                                         BadCommandLine{{"--erase-ms", "1.5"}, "'1.5'"},
+                                         BadCommandLine{{"--noise", "99999"}, "'99999'"},
+                                         BadCommandLine{{"--link"}, "--link needs an argument"},
+                                         BadCommandLine{{"--frobnicate"}, "unknown option --frobnicate"},
+                                         BadCommandLine{{"--power-on", "stray"}, "unexpected argument 'stray'"}));
 
 TEST(ProgramOptionsTest, HelpNamesEveryOption)
 {
     const auto help = programHelpText();
-    for (const char* option : {"--link", "--flash", "--version-chars", "--power-on", "--line-rate", "--erase-ms",
-                               "--block-ms", "--noise", "--refuse", "--silent", "--bad-crc", "--wrong-command",
-                               "--help", "program-block", "power-off"})
+    for (const char* option :
+         {"--link", "--flash", "--version-chars", "--power-on", "--line-rate", "--erase-ms", "--block-ms", "--noise",
+          "--refuse", "--silent", "--bad-crc", "--wrong-command", "--help", "program-block", "power-off"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 

@@ -30,7 +30,8 @@ TEST(PtyUnitServerTest, AnswersARequestOnTheSlaveTty)
 
     tty.sendRequest(Cmd::CmdPowerOn);
 
-    EXPECT_EQ(tty.receive(6, TtyClient::kReplyTimeout), (std::vector<std::uint8_t>{0xAA, 0x55, 0x01, 0x0D, 0x00, 0x7B}));
+    EXPECT_EQ(tty.receive(6, TtyClient::kReplyTimeout),
+              (std::vector<std::uint8_t>{0xAA, 0x55, 0x01, 0x0D, 0x00, 0x7B}));
     EXPECT_TRUE(unit.powered());
     EXPECT_TRUE(tty.receive(1, kQuiet).empty()) << "one request, one reply";
 }
@@ -185,8 +186,8 @@ TEST(PtyUnitServerTest, CountsTheBytesAndRepliesOfItsExchangesAndTimesThePcBetwe
     PtyUnitServer server(unit, {115200});
     TtyClient tty(server.devicePath());
 
-    ASSERT_EQ(tty.exchange(Cmd::CmdPowerOn)->status(), 0);                                       // 5, then 6
-    ASSERT_EQ(tty.exchange(Cmd::CmdProgramInit)->status(), 0);                                   // 5, then 6
+    ASSERT_EQ(tty.exchange(Cmd::CmdPowerOn)->status(), 0);                                          // 5, then 6
+    ASSERT_EQ(tty.exchange(Cmd::CmdProgramInit)->status(), 0);                                      // 5, then 6
     ASSERT_EQ(tty.exchange(Cmd::CmdProgramBlock, dataBlock(0, samplePattern(64, 3)))->status(), 0); // 77, then 6
     // The server notes a reply once its write has returned, which may be
     // after the client has the bytes.

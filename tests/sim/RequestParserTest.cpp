@@ -30,7 +30,7 @@ TEST(RequestParserTest, TakesKnownWireFramesApart)
 {
     RequestParser parser;
     const std::vector<std::uint8_t> stream{
-        0xAA, 0x55, 0x00, 0x00, 0x4E,                                     // version query
+        0xAA, 0x55, 0x00, 0x00, 0x4E,                                                 // version query
         0xAA, 0x55, 0x08, 0x02, 0x01, 0x00, 0x40, 0x00, 0x40, 0x00, 0x00, 0x00, 0x51, // read block 1
     };
 
@@ -47,7 +47,8 @@ TEST(RequestParserTest, ParsesBackToBackRequestsOfEveryLength)
 {
     std::vector<std::uint8_t> stream;
     for (int length : {0, 1, 8, 72, 255})
-        append(stream, encodeRequest(CommandCode::CmdVerifyBlock, samplePattern(static_cast<std::size_t>(length), 0xAA)));
+        append(stream,
+               encodeRequest(CommandCode::CmdVerifyBlock, samplePattern(static_cast<std::size_t>(length), 0xAA)));
 
     RequestParser parser;
     const auto parsed = parseAll(parser, stream);

@@ -56,10 +56,12 @@ TEST(SimulatedUnitTest, RefusesEveryTargetRequestWhilePowerIsOffAndLeavesTheFlas
     const auto block = dataBlock(0, samplePattern(64, 9));
 
     const std::vector<std::pair<Cmd, std::vector<std::uint8_t>>> requests{
-        {Cmd::CmdErase, {}},           {Cmd::CmdBlankTest, {}},       {Cmd::CmdProgramInit, {}},
-        {Cmd::CmdProgramBlock, block}, {Cmd::CmdProgramEnd, {}},      {Cmd::CmdVerifyInit, {}},
-        {Cmd::CmdVerifyBlock, block},  {Cmd::CmdVerifyEnd, {}},       {Cmd::CmdReadInit, {}},
-        {Cmd::CmdReadBlock, readBlock(0)}, {Cmd::CmdReadEnd, {}},
+        {Cmd::CmdErase, {}},          {Cmd::CmdBlankTest, {}},
+        {Cmd::CmdProgramInit, {}},    {Cmd::CmdProgramBlock, block},
+        {Cmd::CmdProgramEnd, {}},     {Cmd::CmdVerifyInit, {}},
+        {Cmd::CmdVerifyBlock, block}, {Cmd::CmdVerifyEnd, {}},
+        {Cmd::CmdReadInit, {}},       {Cmd::CmdReadBlock, readBlock(0)},
+        {Cmd::CmdReadEnd, {}},
     };
     for (const auto& [command, payload] : requests) {
         const auto reply = driver.exchange(command, payload);
@@ -231,7 +233,7 @@ TEST_P(BadBlockTest, IsRefusedWithoutTouchingTheFlash)
     UnitDriver driver;
     driver.powerOn();
     const auto& badBlock = GetParam();
-    const CommandCode init = badBlock.command == Cmd::CmdReadBlock    ? Cmd::CmdReadInit
+    const CommandCode init = badBlock.command == Cmd::CmdReadBlock     ? Cmd::CmdReadInit
                              : badBlock.command == Cmd::CmdVerifyBlock ? Cmd::CmdVerifyInit
                                                                        : Cmd::CmdProgramInit;
     ASSERT_EQ(driver.status(init), 0);
@@ -257,18 +259,18 @@ std::vector<std::uint8_t> withoutLastByte(std::vector<std::uint8_t> bytes)
 
 INSTANTIATE_TEST_SUITE_P(
     SimulatedUnitTest, BadBlockTest,
-    testing::Values(
-        BadBlockCase{"ShortHeader", Cmd::CmdProgramBlock, withoutLastByte(blockPayload(0, 0, 0))},
-        BadBlockCase{"CountZero", Cmd::CmdProgramBlock, blockPayload(0, 0, 0)},
-        BadBlockCase{"CountAbove64", Cmd::CmdProgramBlock, blockPayload(0, 65, 0, zeros(65))},
-        BadBlockCase{"FewerBytesThanCounted", Cmd::CmdProgramBlock, blockPayload(0, 10, 0, zeros(9))},
-        BadBlockCase{"MoreBytesThanCounted", Cmd::CmdVerifyBlock, blockPayload(0, 10, 0, zeros(11))},
-        BadBlockCase{"PastTheFlashEnd", Cmd::CmdProgramBlock, blockPayload(0, 64, 131072 - 32, zeros(64))},
-        BadBlockCase{"AddressThatWouldWrap", Cmd::CmdProgramBlock, blockPayload(0, 32, 0xFFFFFFF0u, zeros(32))},
-        BadBlockCase{"VerifyPastTheFlashEnd", Cmd::CmdVerifyBlock, blockPayload(0, 1, 131072, zeros(1))},
-        BadBlockCase{"ReadOfFewerThan64", Cmd::CmdReadBlock, blockPayload(0, 63, 0)},
-        BadBlockCase{"ReadWithData", Cmd::CmdReadBlock, blockPayload(0, 64, 0, zeros(1))},
-        BadBlockCase{"ReadPastTheFlashEnd", Cmd::CmdReadBlock, blockPayload(0, 64, 131072 - 63)}),
+    testing::Values(BadBlockCase{"ShortHeader", Cmd::CmdProgramBlock, withoutLastByte(blockPayload(0, 0, 0))},
+                    BadBlockCase{"CountZero", Cmd::CmdProgramBlock, blockPayload(0, 0, 0)},
+                    BadBlockCase{"CountAbove64", Cmd::CmdProgramBlock, blockPayload(0, 65, 0, zeros(65))},
+                    BadBlockCase{"FewerBytesThanCounted", Cmd::CmdProgramBlock, blockPayload(0, 10, 0, zeros(9))},
+                    BadBlockCase{"MoreBytesThanCounted", Cmd::CmdVerifyBlock, blockPayload(0, 10, 0, zeros(11))},
+                    BadBlockCase{"PastTheFlashEnd", Cmd::CmdProgramBlock, blockPayload(0, 64, 131072 - 32, zeros(64))},
+                    BadBlockCase{"AddressThatWouldWrap", Cmd::CmdProgramBlock,
+                                 blockPayload(0, 32, 0xFFFFFFF0u, zeros(32))},
+                    BadBlockCase{"VerifyPastTheFlashEnd", Cmd::CmdVerifyBlock, blockPayload(0, 1, 131072, zeros(1))},
+                    BadBlockCase{"ReadOfFewerThan64", Cmd::CmdReadBlock, blockPayload(0, 63, 0)},
+                    BadBlockCase{"ReadWithData", Cmd::CmdReadBlock, blockPayload(0, 64, 0, zeros(1))},
+                    BadBlockCase{"ReadPastTheFlashEnd", Cmd::CmdReadBlock, blockPayload(0, 64, 131072 - 63)}),
     [](const testing::TestParamInfo<BadBlockCase>& row) { return std::string(row.param.name); });
 
 TEST(SimulatedUnitTest, AcceptsTheLastBlockAndShortBlocksAtTheFlashEnd)

@@ -83,7 +83,9 @@ protected:
             portList += (portList.empty() ? "" : ",") + port;
         return dir.write("line.job", "NAME=TV-A\nFIRMWARE=firmware.bin\nSHA256=" + sha256Hex(firmware)
                                          + "\nSTEPS=erase,program,verify,read\nREADBACK=read-{port}-{serial}.bin\n"
-                                           "PORTS=" + portList + "\nSERIAL_ADDRESS=0x200\nSERIAL_LENGTH=6\n"
+                                           "PORTS="
+                                         + portList
+                                         + "\nSERIAL_ADDRESS=0x200\nSERIAL_LENGTH=6\n"
                                            "SERIAL_FORMAT=dec\nSERIAL_FIRST=100\n");
     }
 
@@ -113,10 +115,7 @@ protected:
         return channel(number).findChild<station::StatusLine*>("stepLine")->text().toStdString();
     }
 
-    std::string windowLabel(const char* name) const
-    {
-        return window->findChild<QLabel*>(name)->text().toStdString();
-    }
+    std::string windowLabel(const char* name) const { return window->findChild<QLabel*>(name)->text().toStdString(); }
 
     // Until every channel has ended and shows it: its start button is back.
     bool channelsEnd() const
@@ -125,7 +124,7 @@ protected:
             [&] {
                 const auto buttons = window->findChildren<QPushButton*>("startButton");
                 return !window->anyRunning()
-                    && std::ranges::all_of(buttons, [](const QPushButton* button) { return button->isEnabled(); });
+                       && std::ranges::all_of(buttons, [](const QPushButton* button) { return button->isEnabled(); });
             },
             kRunTimeoutMs);
     }
@@ -133,8 +132,8 @@ protected:
     static std::size_t requestsOf(const sim::SimulatedUnit& unit, std::uint8_t command)
     {
         const auto requests = unit.requests();
-        return static_cast<std::size_t>(std::count_if(requests.begin(), requests.end(),
-                                                      [&](const sim::ReceivedRequest& r) { return r.command == command; }));
+        return static_cast<std::size_t>(std::count_if(
+            requests.begin(), requests.end(), [&](const sim::ReceivedRequest& r) { return r.command == command; }));
     }
 
     Bytes numbered(int serial) const
@@ -184,7 +183,8 @@ TEST_F(Station, EnterProgramsEveryUnitAtOnceEachWithItsOwnNumberFileAndRecord)
         serials.insert(serial);
         const Bytes flash = unit.unit->flash();
         EXPECT_TRUE(startsWith(flash, numbered(serial))) << "channel " << number;
-        const std::string readBack = "read-" + fs::path(unit.link).filename().string() + "-" + std::to_string(serial) + ".bin";
+        const std::string readBack =
+            "read-" + fs::path(unit.link).filename().string() + "-" + std::to_string(serial) + ".bin";
         EXPECT_EQ(ScratchDir::readBytes(dir.pathOf(readBack)), flash);
     }
     EXPECT_EQ(serials, (std::set<int>{100, 101, 102, 103})) << "never one number twice";

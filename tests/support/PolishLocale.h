@@ -22,7 +22,10 @@ public:
         active_ = std::setlocale(LC_ALL, "Polish_Poland.1250") != nullptr;
     }
 
-    ~PolishLocale() { std::setlocale(LC_ALL, savedLocale_.c_str()); }
+    ~PolishLocale()
+    {
+        std::setlocale(LC_ALL, savedLocale_.c_str());
+    }
 #else
     explicit PolishLocale(const ScratchDir& scratch) : savedLocale_(std::setlocale(LC_ALL, nullptr))
     {
@@ -49,7 +52,10 @@ public:
     PolishLocale& operator=(const PolishLocale&) = delete;
 
     // False when no Polish locale could be made (localedef missing).
-    bool active() const { return active_; }
+    bool active() const
+    {
+        return active_;
+    }
 
 private:
     std::string savedLocale_;

@@ -44,9 +44,11 @@ public:
 
     void start()
     {
-        asServerUser(QString(kBin) + "pg_ctl",
-                     {"-w", "-D", dataFolder(), "-l", QString::fromStdString(folder_ + "/log"), "-o",
-                      "-c fsync=off -c listen_addresses='' -c unix_socket_directories=" + QString::fromStdString(folder_), "start"});
+        asServerUser(
+            QString(kBin) + "pg_ctl",
+            {"-w", "-D", dataFolder(), "-l", QString::fromStdString(folder_ + "/log"), "-o",
+             "-c fsync=off -c listen_addresses='' -c unix_socket_directories=" + QString::fromStdString(folder_),
+             "start"});
         running_ = true;
     }
 
@@ -105,8 +107,8 @@ private:
         process.setProcessChannelMode(QProcess::MergedChannels);
         process.start(program, arguments);
         if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-            throw std::runtime_error((program + " " + arguments.join(' ')).toStdString() + " failed: "
-                                     + process.readAll().toStdString());
+            throw std::runtime_error((program + " " + arguments.join(' ')).toStdString()
+                                     + " failed: " + process.readAll().toStdString());
     }
 
     // initdb once into a folder of its own, then renamed into place, so that

@@ -27,7 +27,8 @@ inline std::vector<Row> queryRows(const QString& driver, const std::string& wher
             const std::size_t hostAt = where.find("?host=");
             database.setHostName(QString::fromStdString(where.substr(hostAt + 6)));
             database.setUserName("postgres");
-            database.setDatabaseName(QString::fromStdString(where.substr(where.find("@/") + 2, hostAt - where.find("@/") - 2)));
+            database.setDatabaseName(
+                QString::fromStdString(where.substr(where.find("@/") + 2, hostAt - where.find("@/") - 2)));
         } else {
             database.setDatabaseName(QString::fromStdString(where));
         }

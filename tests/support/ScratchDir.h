@@ -54,14 +54,23 @@ public:
     ScratchDir(const ScratchDir&) = delete;
     ScratchDir& operator=(const ScratchDir&) = delete;
 
-    std::string directory() const { return toUtf8(root_); }
+    std::string directory() const
+    {
+        return toUtf8(root_);
+    }
     // Path of name (UTF-8) inside the directory, as a UTF-8 string.
-    std::string pathOf(std::string_view name) const { return toUtf8(root_ / fromUtf8(name)); }
+    std::string pathOf(std::string_view name) const
+    {
+        return toUtf8(root_ / fromUtf8(name));
+    }
 
     // The program's paths are UTF-8 strings; the narrow strings of Windows'
     // file functions are in the ANSI code page instead, which lacks most
     // letters. On POSIX both are the same bytes.
-    static std::filesystem::path fromUtf8(std::string_view utf8) { return std::u8string(utf8.begin(), utf8.end()); }
+    static std::filesystem::path fromUtf8(std::string_view utf8)
+    {
+        return std::u8string(utf8.begin(), utf8.end());
+    }
     static std::string toUtf8(const std::filesystem::path& path)
     {
         const std::u8string utf8 = path.u8string();

@@ -118,9 +118,13 @@ TEST_F(Window, ReadBackThatDoesNotFitIsOfferedAgainUntilSavedOrCancelled)
     dialogs.readBackAnswers = {dump, dump, std::nullopt};
     control<QPushButton>("executeButton").click();
     ASSERT_TRUE(runEnds());
-    EXPECT_TRUE(waitFor([&] {
-        return text("mainStatusText").contains(QRegularExpression("^PROGRAM OK\\. Czas: \\d+\\.\\d{3} s — odczytu nie zapisano$"));
-    }, 5000)) << text("mainStatusText").toStdString();
+    EXPECT_TRUE(waitFor(
+        [&] {
+            return text("mainStatusText")
+                .contains(QRegularExpression("^PROGRAM OK\\. Czas: \\d+\\.\\d{3} s — odczytu nie zapisano$"));
+        },
+        5000))
+        << text("mainStatusText").toStdString();
     EXPECT_TRUE(lampShows("runLamp", LampState::Red)) << "the data read is lost";
     EXPECT_EQ(dialogs.readBackStartDirectories.size(), 3u);
     ASSERT_EQ(dialogs.messages.size(), 2u);
@@ -146,8 +150,8 @@ struct BadSettingsCase {
     const char* name;
     // Writes the files into the program folder; portLines name the unit.
     std::function<std::optional<Mount>(const ScratchDir&, const std::string& portLines)> prepare;
-    int messages;               // open failures shown at start-up
-    bool asksForFirmware;       // the recent list gave no loadable file
+    int messages;         // open failures shown at start-up
+    bool asksForFirmware; // the recent list gave no loadable file
     QStringList comboItems;
     std::vector<std::string> ticked;
 };
@@ -209,56 +213,82 @@ const BadSettingsCase kBadSettingsCases[] = {
      [](const ScratchDir& dir, const std::string& portLines) {
          return writeConfigBytes(dir, binaryJunk(4096) + "\n" + portLines);
      },
-     0, false, {"firmware.hex"}, {}},
+     0,
+     false,
+     {"firmware.hex"},
+     {}},
     {"ConfigWithNulBytes",
      [](const ScratchDir& dir, const std::string& portLines) {
          using namespace std::string_literals;
          return writeConfigBytes(dir, "READ=1\0junk\n\rPROG\0RAM=1\n\r\0\0\0\n\rERASE= \0 1\n\r"s + portLines);
      },
-     0, false, {"firmware.hex"}, {"Read"}},
+     0,
+     false,
+     {"firmware.hex"},
+     {"Read"}},
     {"ConfigWithAMegabyteLine",
      [](const ScratchDir& dir, const std::string& portLines) {
          return writeConfigBytes(dir, "OPERATOR=" + std::string(1000000, 'x') + "\n\rERASE=1\n\r" + portLines);
      },
-     0, false, {"firmware.hex"}, {"Erase"}},
+     0,
+     false,
+     {"firmware.hex"},
+     {"Erase"}},
     {"ReadOnlyConfig",
      [](const ScratchDir& dir, const std::string& portLines) {
          return makeReadOnly(dir.write("config.cfg", "READ=1\n\r" + portLines));
      },
-     1, false, {"firmware.hex"}, {}},
+     1,
+     false,
+     {"firmware.hex"},
+     {}},
     {"LatestOfBinaryJunk",
      [](const ScratchDir& dir, const std::string& portLines) {
          dir.write("Latest.cfg", binaryJunk(4096));
          return writeConfigBytes(dir, portLines);
      },
-     0, true, {"_empty_"}, {}},
+     0,
+     true,
+     {"_empty_"},
+     {}},
     {"LatestIsADirectory",
      [](const ScratchDir& dir, const std::string& portLines) {
          fs::remove(dir.pathOf("Latest.cfg"));
          fs::create_directory(dir.pathOf("Latest.cfg"));
          return writeConfigBytes(dir, portLines);
      },
-     1, true, {"_empty_"}, {}},
+     1,
+     true,
+     {"_empty_"},
+     {}},
     {"LatestNamesAFifo",
      [](const ScratchDir& dir, const std::string& portLines) {
          ::mkfifo(dir.pathOf("firmware.fifo").c_str(), 0644);
          dir.write("Latest.cfg", "File 0=" + dir.pathOf("firmware.fifo") + "\n\r");
          return writeConfigBytes(dir, portLines);
      },
-     0, true, {"firmware.fifo"}, {}},
+     0,
+     true,
+     {"firmware.fifo"},
+     {}},
     {"LatestNamesADirectory",
      [](const ScratchDir& dir, const std::string& portLines) {
          fs::create_directory(dir.pathOf("firmware.hex.d"));
          dir.write("Latest.cfg", "File 0=" + dir.pathOf("firmware.hex.d") + "\n\r");
          return writeConfigBytes(dir, portLines);
      },
-     0, true, {"firmware.hex.d"}, {}},
+     0,
+     true,
+     {"firmware.hex.d"},
+     {}},
 };
 
 } // namespace
 
 INSTANTIATE_TEST_SUITE_P(, BadSettingsFiles, ::testing::ValuesIn(kBadSettingsCases),
-                         [](const ::testing::TestParamInfo<BadSettingsCase>& test) { return std::string(test.param.name); });
+                         [](const ::testing::TestParamInfo<BadSettingsCase>& test) {
+                             return std::string(test.param.name);
+                         });
 
 // COM2 is a USB adapter, reached by its device name, with a unit behind it.
 // Pulling it out closes the unit's side of the line at once, in the middle of
@@ -294,8 +324,8 @@ protected:
     static std::size_t requestsOf(const sim::SimulatedUnit& unit, std::uint8_t command)
     {
         const auto requests = unit.requests();
-        return static_cast<std::size_t>(std::count_if(requests.begin(), requests.end(),
-                                                       [&](const sim::ReceivedRequest& r) { return r.command == command; }));
+        return static_cast<std::size_t>(std::count_if(
+            requests.begin(), requests.end(), [&](const sim::ReceivedRequest& r) { return r.command == command; }));
     }
 };
 
@@ -362,7 +392,8 @@ TEST_P(AdapterPulledOut, RunFailsAtOnceAndTheNextWorksWhenTheAdapterIsBack)
 const PulledCase kPulledCases[] = {
     {"DuringAProgramBlockThenThePortIsChosenAgain", 0x05, "Program", "Programowanie ERR komunikacji",
      "Blad podczas programowania ukladu", true},
-    {"DuringAReadBlockThenARunIsStarted", 0x02, "Read", "Odczyt ERR komunikacji", "Blad podczas odczytu programu", false},
+    {"DuringAReadBlockThenARunIsStarted", 0x02, "Read", "Odczyt ERR komunikacji", "Blad podczas odczytu programu",
+     false},
 };
 
 INSTANTIATE_TEST_SUITE_P(, AdapterPulledOut, ::testing::ValuesIn(kPulledCases),
@@ -374,8 +405,8 @@ INSTANTIATE_TEST_SUITE_P(, AdapterPulledOut, ::testing::ValuesIn(kPulledCases),
 TEST_F(WindowWithUsbAdapter, NextRunReachesTheUnitNowBehindThePortName)
 {
     sim::SimulatedUnit& first = plugIn();
-    dir.write("config.cfg", settingsText({"DETECT=1", "COM=2", "COM2 DEVICE=" + adapter})
-                                + portDeviceLines(server.devicePath()));
+    dir.write("config.cfg",
+              settingsText({"DETECT=1", "COM=2", "COM2 DEVICE=" + adapter}) + portDeviceLines(server.devicePath()));
     writeRecent({writeFirmware()});
     start();
 
@@ -485,7 +516,8 @@ TEST_P(WindowFaultMatrix, RunOfEveryStepEndsAsTheUnitAnswered)
 
     // The run's last refresh may still be on its way.
     QRegularExpressionMatch finalStatus;
-    EXPECT_TRUE(waitFor([&] { return (finalStatus = expectedMainStatus().match(text("mainStatusText"))).hasMatch(); }, 5000))
+    EXPECT_TRUE(
+        waitFor([&] { return (finalStatus = expectedMainStatus().match(text("mainStatusText"))).hasMatch(); }, 5000))
         << text("mainStatusText").toStdString();
     for (const DeviceStep& step : kDeviceSteps)
         EXPECT_EQ(stepLine(step.name), expectedLine(run, step)) << step.name;
@@ -667,7 +699,9 @@ std::string caseName(const ::testing::TestParamInfo<RunCase>& test)
 } // namespace
 
 INSTANTIATE_TEST_SUITE_P(Refuse, WindowFaultMatrix, ::testing::ValuesIn(kRefusedCases), caseName);
-INSTANTIATE_TEST_SUITE_P(Silent, WindowFaultMatrix, ::testing::ValuesIn(invalidReplyCases(FaultAction::Silent)), caseName);
-INSTANTIATE_TEST_SUITE_P(BadCrc, WindowFaultMatrix, ::testing::ValuesIn(invalidReplyCases(FaultAction::BadCrc)), caseName);
+INSTANTIATE_TEST_SUITE_P(Silent, WindowFaultMatrix, ::testing::ValuesIn(invalidReplyCases(FaultAction::Silent)),
+                         caseName);
+INSTANTIATE_TEST_SUITE_P(BadCrc, WindowFaultMatrix, ::testing::ValuesIn(invalidReplyCases(FaultAction::BadCrc)),
+                         caseName);
 INSTANTIATE_TEST_SUITE_P(WrongCommand, WindowFaultMatrix, ::testing::ValuesIn(kWrongCommandCases), caseName);
 INSTANTIATE_TEST_SUITE_P(WholeRun, WindowFaultMatrix, ::testing::ValuesIn(kWholeRunCases), caseName);

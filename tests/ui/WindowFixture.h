@@ -149,14 +149,15 @@ protected:
     bool runSucceeds() const
     {
         return runEnds() && waitFor([&] { return text("mainStatusText").startsWith("PROGRAM OK. Czas: "); }, 5000)
-            && lampShows("runLamp", LampState::Green);
+               && lampShows("runLamp", LampState::Green);
     }
 
     // What a run locks until its end: the execute button and the step toggles.
     bool runControlsEnabled() const
     {
         return control("executeButton").isEnabled()
-            && std::all_of(kStepNames.begin(), kStepNames.end(), [&](const char* step) { return toggle(step).isEnabled(); });
+               && std::all_of(kStepNames.begin(), kStepNames.end(),
+                              [&](const char* step) { return toggle(step).isEnabled(); });
     }
 
     // The commands the unit received, in order, in hex; repeats are counted,

@@ -31,7 +31,8 @@ int textRoom(const QWidget& control, const ControlRow& row)
     case ControlKind::DefaultButton:
         return control.width() - 2 * control.style()->pixelMetric(QStyle::PM_ButtonMargin);
     case ControlKind::RadioButton:
-        return control.width() - (control.sizeHint().width() - control.fontMetrics().horizontalAdvance(templateText(row.text)));
+        return control.width()
+               - (control.sizeHint().width() - control.fontMetrics().horizontalAdvance(templateText(row.text)));
     case ControlKind::Label:
     case ControlKind::SunkenText:
     case ControlKind::CentredText:

@@ -59,14 +59,16 @@ TEST_F(Window, StartsFromSavedSettingsAndTheNewestRecentFile)
     constexpr std::time_t kBuilt = 1701913929; // 07 December 2023, 01:52:09 UTC
     const utimbuf times{kBuilt, kBuilt};
     ASSERT_EQ(::utime(firmware.c_str(), &times), 0);
-    dir.write("config.cfg", settingsText({"READ=1", "VERIFY=2", "DETECT=7", "COM=2", "COM1 DEVICE=" + dir.pathOf("missing-tty"),
-                                          "COM2 DEVICE=" + server.devicePath()}));
+    dir.write("config.cfg",
+              settingsText({"READ=1", "VERIFY=2", "DETECT=7", "COM=2", "COM1 DEVICE=" + dir.pathOf("missing-tty"),
+                            "COM2 DEVICE=" + server.devicePath()}));
     writeRecent({firmware, dir.pathOf("older.bin")});
 
     // The month stays English in a Polish environment, where it is possible
     // to make one.
     const std::string saved = std::setlocale(LC_ALL, nullptr);
-    const bool polish = std::system(("localedef -i pl_PL -f UTF-8 " + dir.pathOf("pl_PL.UTF-8") + " 2>/dev/null").c_str()) == 0
+    const bool polish =
+        std::system(("localedef -i pl_PL -f UTF-8 " + dir.pathOf("pl_PL.UTF-8") + " 2>/dev/null").c_str()) == 0
         && ::setenv("LOCPATH", dir.directory().c_str(), 1) == 0 && std::setlocale(LC_ALL, "pl_PL.UTF-8") != nullptr;
     ::setenv("TZ", "UTC", 1);
     ::tzset();
@@ -258,7 +260,8 @@ TEST_F(Window, EveryRunIsRecordedAndALostRecordIsToldAfterTheRun)
     QProcess sqlite;
     sqlite.start("sqlite3", {QString::fromStdString(records), "SELECT program, port, device, steps, result FROM runs"});
     ASSERT_TRUE(sqlite.waitForFinished());
-    EXPECT_EQ(sqlite.readAllStandardOutput().toStdString(), "orvex-programmer|COM1|" + server.devicePath() + "|erase|ok\n");
+    EXPECT_EQ(sqlite.readAllStandardOutput().toStdString(),
+              "orvex-programmer|COM1|" + server.devicePath() + "|erase|ok\n");
     EXPECT_TRUE(dialogs.messages.empty());
     window.reset();
 
@@ -269,7 +272,8 @@ TEST_F(Window, EveryRunIsRecordedAndALostRecordIsToldAfterTheRun)
     control<QPushButton>("executeButton").click();
     ASSERT_TRUE(runSucceeds()) << "the run itself is not hurt";
     ASSERT_TRUE(waitFor([&] { return !dialogs.messages.empty(); }, 5000));
-    EXPECT_TRUE(dialogs.messages.front().startsWith("Nie zapisano przebiegu w bazie: ")) << dialogs.messages.front().toStdString();
+    EXPECT_TRUE(dialogs.messages.front().startsWith("Nie zapisano przebiegu w bazie: "))
+        << dialogs.messages.front().toStdString();
 }
 
 TEST_F(Window, ReloadOfAVanishedFileRunsOnlyWhenAnotherIsChosen)
@@ -308,7 +312,8 @@ TEST_F(Window, ComButtonReopensItsPortEvenWhenAlreadyChosen)
     QTest::mouseClick(&control<QRadioButton>("comButton2"), Qt::LeftButton);
     ASSERT_TRUE(lampTurns("portLamp", LampState::Red));
     const QString missing = QString::fromStdString(dir.pathOf("missing-tty"));
-    EXPECT_EQ(control<QLabel>("portLamp").toolTip(), "COM2: " + missing + " (nie otwarty: No such device: " + missing + ")");
+    EXPECT_EQ(control<QLabel>("portLamp").toolTip(),
+              "COM2: " + missing + " (nie otwarty: No such device: " + missing + ")");
     QTest::mouseClick(&control<QRadioButton>("comButton1"), Qt::LeftButton);
     ASSERT_TRUE(lampTurns("portLamp", LampState::Green));
 
@@ -345,7 +350,8 @@ public:
         int opens = 0;
         alignas(inotify_event) char buffer[4096];
         for (ssize_t got; (got = ::read(inotify_, buffer, sizeof buffer)) > 0;)
-            for (char* at = buffer; at < buffer + got; at += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(at)->len) {
+            for (char* at = buffer; at < buffer + got;
+                 at += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(at)->len) {
                 const auto* event = reinterpret_cast<inotify_event*>(at);
                 opens += event->wd == watch_ && (event->mask & IN_OPEN) != 0 ? 1 : 0;
             }
@@ -417,7 +423,8 @@ TEST_F(Window, RecentListSwitchesToTheChosenFile)
     dialogs.firmwareAnswers.push_back(dir.write("damaged.hex", std::string(kSmallHex).insert(44, "junk\n:1000\n")));
     window->findChild<QAction*>("openAction")->trigger();
     EXPECT_EQ(text("fileSizeText"), "File:    131 (0x00083), Data:    772 (0x00304) bajtów");
-    EXPECT_EQ(control<QLabel>("fileSizeText").toolTip(), "Pominięte wiersze: 2 (pierwszy: wiersz 2, nie rekord (brak ':' na początku))");
+    EXPECT_EQ(control<QLabel>("fileSizeText").toolTip(),
+              "Pominięte wiersze: 2 (pierwszy: wiersz 2, nie rekord (brak ':' na początku))");
     combo.showPopup();
     combo.setCurrentIndex(1);
     combo.hidePopup();
@@ -454,7 +461,8 @@ TEST_F(Window, RecentListIsPickOnlyAndNamesEachFileInFull)
     control<QPushButton>("executeButton").click();
     ASSERT_TRUE(runSucceeds()) << text("mainStatusText").toStdString();
     const std::vector<std::uint8_t> flash = unit.flash();
-    EXPECT_EQ(std::string(flash.begin(), flash.begin() + 300), std::string(300, 'b')) << "the unit got what the box shows";
+    EXPECT_EQ(std::string(flash.begin(), flash.begin() + 300), std::string(300, 'b'))
+        << "the unit got what the box shows";
     EXPECT_EQ(flash[300], 0xFF);
 }
 
@@ -607,13 +615,15 @@ TEST_F(WindowWithSlowBlocks, StepLineAndBarFollowTheTransferRunAfterRun)
         std::set<QString> progressLines;
         std::set<int> positions;
         control<QPushButton>("executeButton").click();
-        ASSERT_TRUE(waitFor([&] {
-            if (stepLine("Program").startsWith("Programowanie : "))
-                progressLines.insert(stepLine("Program"));
-            if (bar.value() > bar.minimum() && bar.value() < bar.maximum())
-                positions.insert(bar.value());
-            return control("executeButton").isEnabled();
-        }, kRunTimeoutMs));
+        ASSERT_TRUE(waitFor(
+            [&] {
+                if (stepLine("Program").startsWith("Programowanie : "))
+                    progressLines.insert(stepLine("Program"));
+                if (bar.value() > bar.minimum() && bar.value() < bar.maximum())
+                    positions.insert(bar.value());
+                return control("executeButton").isEnabled();
+            },
+            kRunTimeoutMs));
         EXPECT_GE(progressLines.size(), 3u) << "run " << run;
         EXPECT_GE(positions.size(), 3u) << "run " << run;
         EXPECT_TRUE(runSucceeds());

@@ -39,8 +39,8 @@ bool insideFlash(const BlockRequest& block, int flashSize)
 std::optional<BlockRequest> parseDataBlock(std::span<const std::uint8_t> payload, int flashSize)
 {
     auto block = parseHeader(payload);
-    if (!block || block->count < 1 || block->count > SimulatedUnit::kBlockSize
-        || block->data.size() != block->count || !insideFlash(*block, flashSize))
+    if (!block || block->count < 1 || block->count > SimulatedUnit::kBlockSize || block->data.size() != block->count
+        || !insideFlash(*block, flashSize))
         return std::nullopt;
     return block;
 }
@@ -48,8 +48,7 @@ std::optional<BlockRequest> parseDataBlock(std::span<const std::uint8_t> payload
 std::optional<BlockRequest> parseReadBlock(std::span<const std::uint8_t> payload, int flashSize)
 {
     auto block = parseHeader(payload);
-    if (!block || block->count != SimulatedUnit::kBlockSize || !block->data.empty()
-        || !insideFlash(*block, flashSize))
+    if (!block || block->count != SimulatedUnit::kBlockSize || !block->data.empty() || !insideFlash(*block, flashSize))
         return std::nullopt;
     return block;
 }

@@ -20,7 +20,8 @@ LatencyHistogram::Micros LatencyHistogram::percentile(double share) const
 {
     if (count_ == 0)
         return Micros::zero();
-    const auto rank = std::max<std::uint64_t>(1, static_cast<std::uint64_t>(std::ceil(share * static_cast<double>(count_))));
+    const auto rank =
+        std::max<std::uint64_t>(1, static_cast<std::uint64_t>(std::ceil(share * static_cast<double>(count_))));
     std::uint64_t seen = 0;
     for (std::size_t bucket = 0; bucket < kBucketCount; ++bucket) {
         seen += buckets_[bucket];

@@ -222,7 +222,8 @@ for a request applies.
   --bad-crc CMD[:N]               do the work, spoil the reply's CRC byte
   --wrong-command CMD[:N][=CODE]  do the work, reply with command byte CODE
                                   (default 0xFF)
-)" + wrapped("Command names: " + commandNameList(), "  ") + R"(
+)" + wrapped("Command names: " + commandNameList(), "  ")
+           + R"(
 
   -h, --help               show this text and exit
 

@@ -25,10 +25,7 @@ void preferRealTimeScheduling()
 } // namespace
 
 PtyUnitServer::PtyUnitServer(SimulatedUnit& unit, Options options)
-    : unit_(unit),
-      options_(options),
-      inbound_(options.lineRateBps),
-      outbound_(options.lineRateBps),
+    : unit_(unit), options_(options), inbound_(options.lineRateBps), outbound_(options.lineRateBps),
       thread_([this] { serve(); })
 {
 }

@@ -18,7 +18,8 @@ SerialLine::Clock::duration SerialLine::wireTime(std::size_t byteCount) const
     // Rounded up, so that a byte counts as carried from its moment on; whole
     // seconds and the rest apart, so that no product overflows.
     const auto bits = static_cast<long long>(byteCount) * kBitsPerByte;
-    const auto nanos = bits / rateBps_ * kNanosPerSecond + (bits % rateBps_ * kNanosPerSecond + rateBps_ - 1) / rateBps_;
+    const auto nanos =
+        bits / rateBps_ * kNanosPerSecond + (bits % rateBps_ * kNanosPerSecond + rateBps_ - 1) / rateBps_;
     return std::chrono::duration_cast<Clock::duration>(std::chrono::nanoseconds(nanos));
 }
 

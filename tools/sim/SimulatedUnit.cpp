@@ -26,7 +26,7 @@ bool isKnownCommand(std::uint8_t command)
 bool needsTargetPower(std::uint8_t command)
 {
     return command != code(CommandCode::CmdGetVersion) && command != code(CommandCode::CmdPowerOn)
-        && command != code(CommandCode::CmdPowerOff);
+           && command != code(CommandCode::CmdPowerOff);
 }
 
 } // namespace
@@ -43,9 +43,7 @@ SimulatedUnit::Answer SimulatedUnit::statusAnswer(std::uint8_t command, UnitStat
 }
 
 SimulatedUnit::SimulatedUnit(UnitOptions options)
-    : options_(std::move(options)),
-      flash_(kFlashSize),
-      powered_(options_.poweredAtStart)
+    : options_(std::move(options)), flash_(kFlashSize), powered_(options_.poweredAtStart)
 {
     faults_.swap(options_.faults); // kept there from now on
 }
@@ -149,8 +147,8 @@ SimulatedUnit::Answer SimulatedUnit::transferStep(std::uint8_t command, const Tr
 SimulatedUnit::Answer SimulatedUnit::transferBlock(std::uint8_t command, Transfer transfer,
                                                    std::span<const std::uint8_t> payload)
 {
-    const auto block = transfer == Transfer::Read ? parseReadBlock(payload, kFlashSize)
-                                                  : parseDataBlock(payload, kFlashSize);
+    const auto block =
+        transfer == Transfer::Read ? parseReadBlock(payload, kFlashSize) : parseDataBlock(payload, kFlashSize);
     if (!block)
         return statusAnswer(command, UnitStatus::BadBlock);
 

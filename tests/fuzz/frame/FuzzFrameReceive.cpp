@@ -35,7 +35,10 @@ void check(bool condition)
 // read the line is gone, so no receive waits for its deadline.
 class PiecewisePort : public orvex::BytePort {
 public:
-    PiecewisePort(std::span<const std::uint8_t> line, std::deque<std::size_t> pieces) : line_(line), pieces_(std::move(pieces)) {}
+    PiecewisePort(std::span<const std::uint8_t> line, std::deque<std::size_t> pieces)
+        : line_(line), pieces_(std::move(pieces))
+    {
+    }
 
     std::size_t position() const { return position_; }
     bool exhausted() const { return position_ == line_.size(); }

@@ -60,9 +60,10 @@ std::size_t nonBlankLines(const std::uint8_t* data, std::size_t size)
 void checkHexReport(const orvex::LoadReport& report, const std::uint8_t* data, std::size_t size)
 {
     require(report.recordCount + report.rejectedLineCount == nonBlankLines(data, size),
-        "every non-blank line is a record or a rejection");
-    require(report.rejectedLines.size() == std::min(report.rejectedLineCount, orvex::LoadReport::kMaxDetailedRejections),
-        "the first rejections are kept in detail");
+            "every non-blank line is a record or a rejection");
+    require(report.rejectedLines.size()
+                == std::min(report.rejectedLineCount, orvex::LoadReport::kMaxDetailedRejections),
+            "the first rejections are kept in detail");
     const auto lineFeeds = static_cast<std::size_t>(std::count(data, data + size, '\n'));
     std::size_t previous = 1;
     for (const orvex::RejectedLine& rejected : report.rejectedLines) {
