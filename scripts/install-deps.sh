@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that building, packaging, testing and the demo need.
+# Installs the Debian 12 packages that building, packaging, testing and the demo need,
+# or the PACKAGEs given instead (scripts/install-deps.sh xvfb openbox).
 # Runs apt-get only when something is missing, so repeated runs are quick.
 set -euo pipefail
 
@@ -15,6 +16,8 @@ packages=(
   dpkg-dev desktop-file-utils file lintian man-db groff-base
   g++-mingw-w64-x86-64-posix wine64
 )
+
+(($#)) && packages=("$@")
 
 missing=()
 for p in "${packages[@]}"; do

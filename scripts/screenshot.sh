@@ -11,17 +11,7 @@ source scripts/lib/demo-folder.sh
 build=${BUILD_DIR:-build}
 display=${SCREENSHOT_DISPLAY:-:97}
 
-tools=(xvfb openbox xdotool imagemagick)
-missing=()
-for p in "${tools[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  sudo_cmd=()
-  [[ $(id -u) -ne 0 ]] && sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+bash scripts/install-deps.sh xvfb openbox xdotool imagemagick
 
 # The pictures show where an operator keeps firmware, not where this checkout
 # is: the script runs in a mount namespace of its own with an empty /home, in
