@@ -14,6 +14,7 @@
 # 2 x 145 s more, once; --quick leaves them out. Needs srecord's srec_cat.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source bench/lib/median.sh
 build=${BUILD_DIR:-build}
 quick=false
 [[ ${1:-} == --quick ]] && quick=true
@@ -124,8 +125,7 @@ note() {
   noted[$1]+="$2 "
 }
 median() {
-  tr ' ' '\n' <<<"${noted[$1]}" | sed '/^$/d' | sort -g |
-    awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+  tr ' ' '\n' <<<"${noted[$1]}" | sed '/^$/d' | median_of_lines
 }
 
 # Both clients one after the other behind the same latency, the bare one

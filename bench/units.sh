@@ -14,6 +14,7 @@
 # Uses ./build (or $BUILD_DIR); builds it if needed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source bench/lib/median.sh
 build_dir=${BUILD_DIR:-build}
 cli=$build_dir/src/cli/orvex-cli
 sim=$build_dir/tools/sim/orvex-sim
@@ -97,7 +98,7 @@ runs=${RUNS:-3}
 
 # median FIELD: the median of that column of standard input.
 median() {
-  sort -g -k"$1","$1" | awk -v f="$1" '{ v[NR] = $f } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+  awk -v f="$1" '{ print $f }' | median_of_lines
 }
 
 # one_run N: the bare clients, orvex-cli and the station one after the other
