@@ -9,8 +9,8 @@ namespace orvex::ui {
 // A group box that draws its frame and title once and shows that drawing
 // again until something it depends on changes. A group box is repainted
 // behind every control over it that is repainted: the progress bar and the
-// step texts while a run goes on, 25 times a second in the window and 10
-// in each of the station's channels. Fusion draws the frame from a pixmap
+// step texts while a run goes on, 10 times a second in the window and in
+// each of the station's channels. Fusion draws the frame from a pixmap
 // it looks up again each time, with a look at the time zone file, and
 // spreads the scaling of it over Qt's thread pool, so that every repaint
 // also woke two threads and waited for them: a cost that grew with how

@@ -14,6 +14,10 @@ DisplayThrottle::DisplayThrottle(std::function<void()> show, QObject* parent) : 
         },
         Qt::QueuedConnection);
     connect(&pause_, &QTimer::timeout, this, [this] {
+        // Cleared before pending_ is looked at, the other way round from
+        // post(): a post either sees the pause over and wakes the window, or
+        // came early enough for this look to see it.
+        pausing_ = false;
         if (pending_)
             showNow();
     });
@@ -21,7 +25,9 @@ DisplayThrottle::DisplayThrottle(std::function<void()> show, QObject* parent) : 
 
 void DisplayThrottle::post()
 {
-    if (!pending_.exchange(true))
+    // During a pause the timer's end shows what came; waking the window
+    // for it as well would double its wake-ups for nothing.
+    if (!pending_.exchange(true) && !pausing_)
         emit posted();
 }
 
@@ -29,8 +35,10 @@ void DisplayThrottle::showNow()
 {
     // Cleared first: what the worker sets from now on posts again.
     pending_ = false;
+    pausing_ = true;
     show_();
     pause_.start();
+    emit shown();
 }
 
 } // namespace orvex::ui

@@ -288,10 +288,7 @@ void MainDialog::resetStepLines()
 void MainDialog::showValues()
 {
     steps_.showToggles(settings_);
-
-    const WindowTextValues shown = texts().snapshot();
-    controls_.mainStatus->setText(QString::fromStdString(shown.mainStatus));
-    steps_.showLines(shown);
+    showWorkerTexts();
     filePanel_.showTexts();
 
     // A COM index outside the four buttons selects none of them.
@@ -347,7 +344,14 @@ void MainDialog::setProgressPosition(int position)
 void MainDialog::showWorkerState()
 {
     controls_.progress->setValue(progressPosition_);
-    showValues();
+    showWorkerTexts();
+}
+
+void MainDialog::showWorkerTexts()
+{
+    const WindowTextValues shown = texts().snapshot();
+    controls_.mainStatus->setText(QString::fromStdString(shown.mainStatus));
+    steps_.showLines(shown);
 }
 
 std::optional<std::string> MainDialog::chooseReadBackFile()

@@ -80,8 +80,10 @@ private:
     bool imageMayBeSent(std::uint16_t stepSet);
     void onStepToggle();
     void onComSelect(int comIndex);
-    // The worker's latest texts and progress position onto the screen.
+    // The worker's latest texts and progress position onto the screen, and
+    // nothing else: during a run only the worker changes anything shown.
     void showWorkerState();
+    void showWorkerTexts();
     void resetStepLines();
 
     // The window's data exchange: member values into the controls, and the

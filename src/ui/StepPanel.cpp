@@ -74,7 +74,7 @@ StepPanel::StepPanel(const QWidget& clientArea)
 
 // A check box given its state repaints, the same state or not, and with it
 // the group box behind it; the window shows the toggles with every refresh
-// a run posts, 25 times a second.
+// a run posts, 10 times a second.
 void StepPanel::showToggles(const ProcedureSettings& settings) const
 {
     for (const ProcedureStep step : kSteps) {

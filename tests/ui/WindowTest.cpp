@@ -1,4 +1,5 @@
 #include "lang/Language.h"
+#include "ui/DisplayThrottle.h"
 #include "ui/WindowFixture.h"
 
 #include <QAction>
@@ -12,14 +13,20 @@
 #include <QRadioButton>
 #include <QProcess>
 #include <QTest>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <clocale>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <memory>
+#include <random>
 #include <set>
+#include <thread>
 
 #include <sys/inotify.h>
 #include <unistd.h>
@@ -628,5 +635,29 @@ TEST_F(WindowWithSlowBlocks, StepLineAndBarFollowTheTransferRunAfterRun)
         EXPECT_GE(positions.size(), 3u) << "run " << run;
         EXPECT_TRUE(runSucceeds());
         EXPECT_EQ(stepLine("Program"), "Programowanie ... OK");
+    }
+}
+
+// Posts from the worker that fall in a pause wake nobody; the pause's end must
+// still show them, or the window keeps an old count until the next post.
+TEST(DisplayThrottle, ShowsTheLastOfEveryBurstOfPostsFromAnotherThread)
+{
+    std::atomic<int> latest = 0;
+    int shownValue = -1;
+    ui::DisplayThrottle throttle([&] { shownValue = latest; }, nullptr);
+    std::mt19937 rng(5);
+    for (int burst = 1; burst <= 12; ++burst) {
+        const int posts = static_cast<int>(rng() % 30) + 1;
+        const auto gap = std::chrono::microseconds(rng() % 2000);
+        std::unique_ptr<QThread> worker(QThread::create([&, burst] {
+            for (int post = 0; post < posts; ++post) {
+                latest = burst * 100 + post;
+                throttle.post();
+                std::this_thread::sleep_for(gap);
+            }
+        }));
+        worker->start();
+        ASSERT_TRUE(waitFor([&] { return worker->isFinished() && shownValue == latest; }, 2000))
+            << "burst " << burst << " of " << posts << " posts ended with " << shownValue << " shown, not " << latest;
     }
 }
