@@ -5,9 +5,9 @@
 # through orvex-cli, then through the station window (offscreen unless
 # QT_QPA_PLATFORM says otherwise). Prints per N the wall time of each, the
 # programs' against the bare clients' of the same run, the processor time per
-# unit as a share of one core, and for the window the longest its event loop
-# went without turning, with OK or MISSED against the targets (exit status 1
-# when one is missed). The bare clients do the same exchanges with nothing
+# unit as a share of one core, and for the window the longest its thread
+# was kept busy by its events, with OK or MISSED against the targets (exit
+# status 1 when one is missed). The bare clients do the same exchanges with nothing
 # else, so what they take is what this machine's wake-ups cost. Each figure
 # is the median of $RUNS runs (3 unless set): a shared machine has slow
 # moments.
@@ -85,13 +85,13 @@ cli_cycle() {
   cat "$work/time"
 }
 
-# station_cycle N: prints "wall cpu-share-per-unit longest-gap-ms" of the
+# station_cycle N: prints "wall cpu-share-per-unit longest-busy-ms" of the
 # station window on N units.
 station_cycle() {
   start_units "$1"
   "$station" "${units[@]}" 2>/dev/null >"$work/station" || { cat "$work/station" >&2; exit 1; }
   stop_units
-  sed -E 's/.*cycle ([0-9.]+) s, longest event-loop gap ([0-9]+) ms, processor ([0-9.]+) %.*/\1 \3 \2/' "$work/station"
+  sed -E 's/.*cycle ([0-9.]+) s, longest busy stretch ([0-9]+) ms, processor ([0-9.]+) %.*/\1 \3 \2/' "$work/station"
 }
 
 runs=${RUNS:-3}
@@ -104,15 +104,15 @@ median() {
 # one_run N: the bare clients, orvex-cli and the station one after the other
 # on N units, so that the three meet the machine in the same state; prints
 # the wall time and processor share per unit of each, the station's longest
-# event-loop gap, and the two programs' times over the bare clients'.
+# busy stretch, and the two programs' times over the bare clients'.
 one_run() {
-  local n=$1 bare_wall bare_cpu cli_wall cli_cpu station_wall station_share gap
+  local n=$1 bare_wall bare_cpu cli_wall cli_cpu station_wall station_share busy
   read -r bare_wall bare_cpu < <(bare_cycle "$n")
   read -r cli_wall cli_cpu < <(cli_cycle "$n")
-  read -r station_wall station_share gap < <(station_cycle "$n")
+  read -r station_wall station_share busy < <(station_cycle "$n")
   awk -v n="$n" -v bw="$bare_wall" -v bc="$bare_cpu" -v cw="$cli_wall" -v cc="$cli_cpu" -v sw="$station_wall" \
-    -v ss="$station_share" -v gap="$gap" \
-    'BEGIN { print bw, 100 * bc / bw / n, cw, 100 * cc / cw / n, sw, ss, gap, cw / bw, sw / bw }'
+    -v ss="$station_share" -v busy="$busy" \
+    'BEGIN { print bw, 100 * bc / bw / n, cw, 100 * cc / cw / n, sw, ss, busy, cw / bw, sw / bw }'
 }
 
 # The targets, against the bare clients on as many units in the same run.
@@ -122,7 +122,7 @@ readonly station_cpu_target=1.5 # the station's, likewise
 
 counts=("$@")
 [[ ${#counts[@]} -gt 0 ]] || counts=(1 2 4 8)
-printf '| units | bare client s | CPU %% of a core per unit | orvex-cli s | x bare | CPU %% of a core per unit | orvex-station s | x bare | CPU %% of a core per unit | longest event-loop gap ms | targets |\n'
+printf '| units | bare client s | CPU %% of a core per unit | orvex-cli s | x bare | CPU %% of a core per unit | orvex-station s | x bare | CPU %% of a core per unit | longest busy stretch ms | targets |\n'
 printf '|---|---|---|---|---|---|---|---|---|---|---|\n'
 missed=0
 for n in "${counts[@]}"; do

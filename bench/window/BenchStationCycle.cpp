@@ -1,20 +1,20 @@
 // Programs, verifies and reads back a whole 131072-byte image on every unit
 // given at once through the station window, as the operator's Enter would,
 // and prints how long the cycle took, the window's processor time per unit
-// and the longest its event loop went without turning. Every run is
-// recorded, as on a line. Usage: bench_station_cycle PORT...; bench/units.sh
+// and the longest its thread was kept busy. Every run is recorded, as on a
+// line. Usage: bench_station_cycle PORT...; bench/units.sh
 // starts the simulated units (orvex-sim, each a process of its own, as with
 // orvex-cli) and runs it. Run it with QT_QPA_PLATFORM=offscreen where there
 // is no display.
 
+#include "MeasuredRunApplication.h"
 #include "engine/Sha256.h"
 #include "link/PortNames.h"
 #include "settings/ProgramDirectory.h"
 #include "station/StationWindow.h"
 #include "support/ScratchDir.h"
 
-#include <QApplication>
-#include <QElapsedTimer>
+#include <QAction>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -31,7 +31,6 @@ using namespace orvex;
 namespace {
 
 constexpr int kImageSize = 131072;
-constexpr int kEventLoopProbeMs = 10; // fine enough for a 50 ms limit, and costs the window little
 constexpr qint64 kRunTimeoutMs = 300'000;
 
 // Of every thread of this process: the units are processes of their own.
@@ -86,7 +85,7 @@ bool allPassed(const station::StationWindow& window, const test::ScratchDir& dir
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    bench::MeasuredRunApplication app(argc, argv, processorSeconds);
     const std::vector<std::string> line(argv + 1, argv + argc);
     if (line.empty()) {
         std::fprintf(stderr, "usage: bench_station_cycle PORT...\n");
@@ -103,41 +102,28 @@ int main(int argc, char** argv)
     if (window.openJob(job))
         return 1;
     auto& startAll = *window.findChild<QPushButton*>("startAllButton");
-    // Looked up once: a search of the window's widgets at every probe would
-    // cost more than the window itself.
     const auto startButtons = window.findChildren<QPushButton*>("startButton");
 
-    // The longest gap between two turns of the event loop during the cycle.
-    QElapsedTimer sinceProbe;
-    qint64 longestGapMs = 0;
-    QTimer probe;
-    probe.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&probe, &QTimer::timeout,
-                     [&] { longestGapMs = std::max(longestGapMs, sinceProbe.restart() - kEventLoopProbeMs); });
-
-    QElapsedTimer run;
-    double cpuAtStart = 0;
-    bool started = false;
+    // The cycle ends as the window gives the job's menu back with every
+    // channel idle, seen as it happens rather than by a timer of the
+    // benchmark's own.
+    QObject::connect(window.findChild<QAction*>("openAction"), &QAction::enabledChanged, [&](bool enabled) {
+        if (enabled && channelsIdle(window, startButtons))
+            app.endRun();
+    });
     QTimer::singleShot(500, [&] {
-        cpuAtStart = processorSeconds();
-        sinceProbe.start();
-        probe.start(kEventLoopProbeMs);
-        run.start();
+        app.startRun();
         startAll.click();
-        started = true;
     });
-    QObject::connect(&probe, &QTimer::timeout, [&] {
-        if ((started && channelsIdle(window, startButtons)) || run.elapsed() > kRunTimeoutMs)
-            app.quit();
-    });
+    QTimer::singleShot(kRunTimeoutMs, [&] { app.endRun(); });
     app.exec();
-    const double seconds = static_cast<double>(run.nsecsElapsed()) * 1e-9;
-    const double cpuPerUnit = (processorSeconds() - cpuAtStart) / seconds * 100 / unitCount;
 
     const bool succeeded = allPassed(window, dir, line, image);
-    std::printf("station %zu units: cycle %.3f s, longest event-loop gap %lld ms, processor %.2f %% of a core per "
+    const double seconds = app.runSeconds();
+    const double cpuPerUnit = app.processorSeconds() / seconds * 100 / unitCount;
+    std::printf("station %zu units: cycle %.3f s, longest busy stretch %lld ms, processor %.2f %% of a core per "
                 "unit, %s\n",
-                line.size(), seconds, static_cast<long long>(longestGapMs), cpuPerUnit,
+                line.size(), seconds, static_cast<long long>(app.longestBusyStretchMs()), cpuPerUnit,
                 succeeded ? "every read-back matches" : "FAILED");
     return succeeded ? 0 : 1;
 }

@@ -4,7 +4,7 @@
 // bytes it moved, and the longest the window's thread was kept busy. Run it
 // with QT_QPA_PLATFORM=offscreen where there is no display.
 
-#include "BusyStretchApplication.h"
+#include "MeasuredRunApplication.h"
 #include "settings/ProgramDirectory.h"
 #include "sim/PtyUnitServer.h"
 #include "sim/SimulatedUnit.h"
@@ -13,8 +13,7 @@
 #include "ui/MainDialog.h"
 #include "ui/ScriptedDialogs.h"
 
-#include <QApplication>
-#include <QElapsedTimer>
+#include <QAction>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -26,7 +25,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <sstream>
 #include <random>
 
@@ -86,33 +84,11 @@ void writeSettings(const test::ScratchDir& dir, const std::string& unitDevice, c
     dir.write("Latest.cfg", "File 0=" + imagePath + "\n\r");
 }
 
-// Calls back once when the watched widget is enabled.
-class EnabledWatch : public QObject {
-public:
-    EnabledWatch(const QWidget& widget, std::function<void()> onEnabled)
-        : widget_(widget), onEnabled_(std::move(onEnabled))
-    {
-    }
-
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::EnabledChange && widget_.isEnabled() && onEnabled_) {
-            onEnabled_();
-            onEnabled_ = nullptr;
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    const QWidget& widget_;
-    std::function<void()> onEnabled_;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    bench::BusyStretchApplication app(argc, argv);
+    bench::MeasuredRunApplication app(argc, argv, windowProcessorSeconds);
     sim::SimulatedUnit unit;
     sim::PtyUnitServer server(unit, {kRate});
     const test::ScratchDir dir;
@@ -145,26 +121,17 @@ int main(int argc, char** argv)
     QObject::connect(&display, &ui::DisplayThrottle::posted, &window, [&] { ++refreshesServed; });
     QObject::connect(&display, &ui::DisplayThrottle::shown, &window, [&] { ++updatesShown; });
 
-    // The run ends as the window gives the operator the controls back, seen
+    // The run ends as the window gives the operator the file menu back, seen
     // as it happens rather than by a timer of the benchmark's own.
-    QElapsedTimer run;
-    double cpuAtStart = 0;
-    double seconds = 0;
-    double cpuShare = 0;
-    const auto endMeasuring = [&] {
-        seconds = static_cast<double>(run.nsecsElapsed()) * 1e-9;
-        cpuShare = (windowProcessorSeconds() - cpuAtStart) / seconds * 100;
-        QMetaObject::invokeMethod(&app, &QCoreApplication::quit, Qt::QueuedConnection);
-    };
-    EnabledWatch runEnd(execute, endMeasuring);
-    QTimer::singleShot(500, [&] {
-        cpuAtStart = windowProcessorSeconds();
-        app.startMeasuring();
-        run.start();
-        execute.click();
-        execute.installEventFilter(&runEnd);
+    QObject::connect(window.findChild<QAction*>("openAction"), &QAction::enabledChanged, [&](bool enabled) {
+        if (enabled)
+            app.endRun();
     });
-    QTimer::singleShot(kRunTimeoutMs, endMeasuring);
+    QTimer::singleShot(500, [&] {
+        app.startRun();
+        execute.click();
+    });
+    QTimer::singleShot(kRunTimeoutMs, [&] { app.endRun(); });
     app.exec();
 
     // The final texts come with the refresh the run posts as it ends.
@@ -177,9 +144,11 @@ int main(int argc, char** argv)
     const auto timing = server.timing();
     const double wireSeconds =
         static_cast<double>((timing.bytesReceived() + timing.bytesSent()) * kBitsPerByte) / kRate;
+    const double seconds = app.runSeconds();
     std::printf("window cycle %.3f s, wire time %.3f s, ratio %.4f, longest busy stretch %lld ms, updates %d "
                 "shown, most-waiting %d, processor %.2f %% of a core, %s\n",
                 seconds, wireSeconds, seconds / wireSeconds, static_cast<long long>(app.longestBusyStretchMs()),
-                updatesShown, mostWaiting.load(), cpuShare, succeeded ? "read-back matches" : "FAILED");
+                updatesShown, mostWaiting.load(), app.processorSeconds() / seconds * 100,
+                succeeded ? "read-back matches" : "FAILED");
     return succeeded ? 0 : 1;
 }

@@ -136,6 +136,7 @@ void StationWindow::buildMenu()
 {
     QMenu* menu = menuBar()->addMenu(text(kJobMenu));
     openAction_ = menu->addAction(text(kOpenJob), QKeySequence::Open, this, &StationWindow::chooseJob);
+    openAction_->setObjectName("openAction");
     menu->addSeparator();
     menu->addAction(text(kQuit), QKeySequence::Quit, this, &QWidget::close);
 }
