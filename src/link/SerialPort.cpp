@@ -185,9 +185,11 @@ int SerialPort::send(const std::uint8_t* bytes, int count)
 {
     if (!opened_ || count <= 0)
         return 0;
-    // The whole frame goes to the driver at once; the wait for it to leave is
-    // bounded by the same allowance a byte-by-byte write would get.
+    // The whole frame goes to the driver at once, without first waiting to be
+    // told the line can take it; only a driver that is full is waited for,
+    // within the same allowance a byte-by-byte write would get.
     port_->write(reinterpret_cast<const char*>(bytes), count);
+    port_->flush();
     const Deadline deadline(std::int64_t{kWriteTimeoutPerByteMs} * count);
     while (port_->bytesToWrite() > 0 && !deadline.passed() && stillUsable())
         port_->waitForBytesWritten(deadline.millisecondsLeft());
