@@ -47,10 +47,13 @@ void WindowThreadGate::close()
     std::unique_lock lock(mutex_);
     closed_ = true;
     // A call that got in before the gate closed is waiting for this thread to
-    // serve it; serving it is the only way it can end.
+    // serve it; serving it is the only way it can end. It is served straight
+    // from the queue: a close that itself runs from a queued call (a window
+    // closed at its run's end, or by the application quitting) would not get
+    // to the calls queued behind it through the event loop.
     while (callsUnderWay_ > 0) {
         lock.unlock();
-        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
         QThread::yieldCurrentThread();
         lock.lock();
     }

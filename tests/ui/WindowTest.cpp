@@ -1,5 +1,6 @@
 #include "lang/Language.h"
 #include "ui/DisplayThrottle.h"
+#include "ui/WindowThreadGate.h"
 #include "ui/WindowFixture.h"
 
 #include <QAction>
@@ -660,4 +661,28 @@ TEST(DisplayThrottle, ShowsTheLastOfEveryBurstOfPostsFromAnotherThread)
         ASSERT_TRUE(waitFor([&] { return worker->isFinished() && shownValue == latest; }, 2000))
             << "burst " << burst << " of " << posts << " posts ended with " << shownValue << " shown, not " << latest;
     }
+}
+
+// A window closed from a queued call (at its run's end, or as the application
+// quits) must still serve the worker's call queued behind that one; waiting
+// for it through the event loop hung, spinning, for good.
+TEST(WindowThreadGate, CloseFromAQueuedCallServesTheCallQueuedBehindIt)
+{
+    ui::WindowThreadGate gate;
+    std::atomic<bool> served = false;
+    std::atomic<bool> closed = false;
+    QMetaObject::invokeMethod(
+        &gate,
+        [&] {
+            gate.close();
+            closed = true;
+        },
+        Qt::QueuedConnection);
+    std::unique_ptr<QThread> worker(QThread::create([&] { gate.run([&] { served = true; }); }));
+    worker->start();
+    std::this_thread::sleep_for(std::chrono::milliseconds(200)); // the worker's call is queued by now
+    alarm(20); // a close that never returns ends the test instead of the suite's time
+    ASSERT_TRUE(waitFor([&] { return closed && worker->isFinished(); }, 5000));
+    alarm(0);
+    EXPECT_TRUE(served);
 }
