@@ -4,6 +4,7 @@
 #include "link/Deadline.h"
 
 #include <array>
+#include <span>
 #include <vector>
 
 namespace orvex {
@@ -166,9 +167,9 @@ ReceiveOutcome FrameLink::receiveFrame(Frame& rx)
         if (input == PortInput::TimedOut)
             continue;
         const int count = port_.read(chunk.data(), assembler.bytesItCouldStillNeed());
-        for (int i = 0; i < count; ++i) {
-            const FrameAssembler::Outcome outcome = assembler.feed(chunk[static_cast<std::size_t>(i)]);
-            trace.took(chunk[static_cast<std::size_t>(i)], assembler.inFrame());
+        for (const std::uint8_t byte : std::span(chunk).first(static_cast<std::size_t>(count))) {
+            const FrameAssembler::Outcome outcome = assembler.feed(byte);
+            trace.took(byte, assembler.inFrame());
             if (outcome == FrameAssembler::Outcome::Incomplete)
                 continue;
             trace.frameComplete();
