@@ -21,7 +21,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <random>
 #include <string>
 #include <vector>
@@ -32,12 +31,6 @@ namespace {
 
 constexpr int kImageSize = 131072;
 constexpr qint64 kRunTimeoutMs = 300'000;
-
-// Of every thread of this process: the units are processes of their own.
-double processorSeconds()
-{
-    return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
-}
 
 std::vector<std::uint8_t> randomImage()
 {
@@ -85,7 +78,7 @@ bool allPassed(const station::StationWindow& window, const test::ScratchDir& dir
 
 int main(int argc, char** argv)
 {
-    bench::MeasuredRunApplication app(argc, argv, processorSeconds);
+    bench::MeasuredRunApplication app(argc, argv);
     const std::vector<std::string> line(argv + 1, argv + argc);
     if (line.empty()) {
         std::fprintf(stderr, "usage: bench_station_cycle PORT...\n");

@@ -3,12 +3,11 @@
 #include <QApplication>
 #include <QElapsedTimer>
 
-#include <functional>
-
 namespace orvex::bench {
 
 // The application of a window benchmark, which measures one run: its wall
-// time, the processor time spent meanwhile, and how long an operator's key
+// time, the processor time all of the process's threads spent meanwhile (the
+// units are processes of their own), and how long an operator's key
 // could have waited, as the longest stretch the window's thread spent on
 // events without a pause of kJoinedBelowNs between them. That last figure
 // comes from the deliveries the window makes anyway; a probe timer would
@@ -17,8 +16,7 @@ class MeasuredRunApplication : public QApplication {
 public:
     static constexpr qint64 kJoinedBelowNs = 1'000'000;
 
-    // processorSeconds: what the run's processor time is counted from.
-    MeasuredRunApplication(int& argc, char** argv, std::function<double()> processorSeconds);
+    using QApplication::QApplication;
 
     void startRun();
     // The first call ends the run and leaves the event loop; later ones do
@@ -32,7 +30,6 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
 
 private:
-    std::function<double()> processorClock_;
     bool running_ = false;
     double processorAtStart_ = 0;
     double runSeconds_ = 0;
