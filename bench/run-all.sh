@@ -203,8 +203,8 @@ head -c 131072 /dev/urandom >"$work/image.bin"
 for ((run = 1; run <= runs; run++)); do
   beside_bare cli 0
   beside_bare window 0
-  for figure in stretch most-waiting updates; do
-    note "window-$figure" "$(window_value "$work/window-0" "$figure")"
+  for name in stretch most-waiting updates; do
+    note "window-$name" "$(window_value "$work/window-0" "$name")"
   done
 done
 
