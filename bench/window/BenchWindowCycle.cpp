@@ -4,9 +4,9 @@
 // Usage: bench_window_cycle UNIT IMAGE READBACK, as for the bare client:
 // UNIT is the device of an orvex-sim, a process of its own, so that the
 // window meets the same unit as orvex-cli and the bare client and the figures
-// are the window's alone; bench/run-all.sh starts it, reads the wire time from
-// its report and compares READBACK with IMAGE. Run it with
-// QT_QPA_PLATFORM=offscreen where there is no display.
+// are the window's alone; bench/run-all.sh starts the simulator, reads the
+// wire time from the simulator's report and compares READBACK with IMAGE. Run
+// it with QT_QPA_PLATFORM=offscreen where there is no display.
 
 #include "MeasuredRunApplication.h"
 #include "settings/ProgramDirectory.h"
